@@ -1,0 +1,23 @@
+#include "fields.h"
+
+namespace {
+const FieldDef defs[FieldCount] = {
+    {"Imagen Onírica", FieldKind::String, 50, true, "Table1ImagenOnrica", "name"},
+    {"Interpretación Onírica", FieldKind::Memo, 240, false, "Table1InterpretacinOnrica", "meaning"},
+    {"Datos de Interés", FieldKind::Memo, 240, false, "Table1DatosdeInters", "notes"},
+    {"Nº de Suerte", FieldKind::Memo, 5, false, "Table1NdeSuerte", "lucky"},
+    {"Nº Afín", FieldKind::Memo, 5, false, "Table1NAfn", "affine"},
+    {"Gráfico BMP", FieldKind::Graphic, 0, false, "Table1GrficoBMP", "picture"},
+};
+} // namespace
+
+const FieldDef &fieldDef(int field)
+{
+    Q_ASSERT(field >= 0 && field < FieldCount);
+    return defs[field];
+}
+
+QString fieldName(int field)
+{
+    return QString::fromUtf8(fieldDef(field).name);
+}

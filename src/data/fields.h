@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+// The six fields of a dream entry, in table order.
+enum Field : int {
+    ImagenOnirica = 0,        // "Imagen Onírica", string of 50 characters, required key
+    InterpretacionOnirica,    // "Interpretación Onírica", memo
+    DatosDeInteres,           // "Datos de Interés", memo
+    NDeSuerte,                // "Nº de Suerte", memo
+    NAfin,                    // "Nº Afín", memo
+    GraficoBMP,               // "Gráfico BMP", picture blob
+    FieldCount
+};
+
+enum class FieldKind { String, Memo, Graphic };
+
+struct FieldDef
+{
+    const char *name;       // field name as the user sees it (UTF-8)
+    FieldKind kind;
+    int size;               // declared size; memo texts are not limited by it
+    bool required;
+    const char *objectName; // name of the field object
+    const char *column;     // storage column
+};
+
+const FieldDef &fieldDef(int field);
+QString fieldName(int field);
+
+constexpr int NameMaxLength = 50;

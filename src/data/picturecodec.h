@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QByteArray>
+
+// The stored form of a picture: an 8-byte header (16-bit count 1, 16-bit type 0x0100,
+// 32-bit byte count, little-endian) followed by a complete bitmap file image.
+namespace PictureCodec {
+
+// The bitmap file image to store for a bitmap file image: the header and the bytes.
+QByteArray encode(const QByteArray &bitmapFile);
+
+// The bitmap file image inside a stored value: without the header when the header is
+// valid, otherwise the whole value.
+QByteArray bitmapFile(const QByteArray &stored);
+
+// Whether bytes form a bitmap file image that is safe to decode: a known header, sane
+// dimensions (at most MaxSide on each side, at most MaxPixels in all) and, for
+// uncompressed bitmaps, enough pixel bytes for the dimensions it claims.
+constexpr int MaxSide = 16384;
+constexpr qint64 MaxPixels = 32 * 1024 * 1024;
+bool isDecodableBitmap(const QByteArray &bitmapFile, int *width = nullptr, int *height = nullptr);
+
+} // namespace PictureCodec

@@ -1,0 +1,108 @@
+#pragma once
+
+#include "fields.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QVector>
+
+#include <array>
+#include <memory>
+#include <optional>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+// One dream entry as stored. Text fields hold a QString or are null; the picture holds a
+// QByteArray (the stored bytes, exactly as they are in the file) or is null.
+struct Row
+{
+    qint64 id = 0; // storage identity; 0 for a row not stored yet
+    std::array<QVariant, FieldCount> values;
+
+    QString name() const { return values[ImagenOnirica].toString(); }
+};
+
+// A name with its storage identity, as lists show them.
+struct RowName
+{
+    qint64 id = 0;
+    QString name;
+};
+
+// The dream table file "SUEÑOS.db" in a database directory: an SQLite database with one
+// table of the six fields, a unique index on the exact name and a unique index on the
+// name's dictionary sort key. Rows are presented in dictionary order of the name.
+// Every failure throws EngineError with a message that names the file and the reason.
+class Storage
+{
+public:
+    static QString fileName();                    // "SUEÑOS.db"
+    static QString tablePath(const QString &dir); // dir + "/SUEÑOS.db"
+
+    // Makes a new, empty table file in an existing directory. Refuses to overwrite.
+    static void create(const QString &dir);
+
+    Storage();
+    ~Storage();
+    Storage(const Storage &) = delete;
+    Storage &operator=(const Storage &) = delete;
+
+    // Opens an existing table. Checks the directory, the file, the table and its indexes;
+    // never writes to a file it could not open as a dream table. A read-only file opens
+    // read-only.
+    void open(const QString &dir);
+    void close();
+    bool isOpen() const { return m_db != nullptr; }
+    bool isReadOnly() const { return m_readOnly; }
+    QString directory() const { return m_dir; }
+
+    void begin();
+    void commit();
+    void rollback();
+
+    // Writes. insertRow returns the new id; a duplicate name raises the key violation.
+    qint64 insertRow(const Row &row);
+    void updateRow(const Row &row);
+    void deleteRow(qint64 id);
+
+    // Reads in dictionary order. "anchor" is a row's sort key.
+    std::optional<Row> rowById(qint64 id);
+    std::optional<Row> firstRow();
+    std::optional<Row> lastRow();
+    std::optional<Row> rowAfter(const QByteArray &anchor);
+    std::optional<Row> rowBefore(const QByteArray &anchor);
+    // The row |n| steps from the anchor (n > 0 forwards, n < 0 backwards), or the row
+    // furthest in that direction when fewer exist; reports the steps actually taken.
+    std::optional<Row> rowFrom(const QByteArray &anchor, qint64 n, qint64 *taken);
+    // First row in name order whose name begins with prefix, exactly (case and accents).
+    std::optional<Row> firstWithPrefix(const QString &prefix);
+
+    // Names for list views: up to count rows after (forward) or before the anchor,
+    // nearest first. An empty anchor means from the start (forward) or end (backward).
+    QVector<RowName> namesFrom(const QByteArray &anchor, int count, bool forward,
+                               bool inclusive = false);
+
+    qint64 rowCount();
+    qint64 rankOf(const QByteArray &anchor); // rows before the anchor in name order
+    std::optional<Row> rowAtRank(qint64 rank);
+
+    // Integrity problems found by the engine's check and the table's own checks; empty when
+    // the table is sound.
+    QStringList check();
+
+    static QByteArray sortKeyOf(const Row &row);
+
+private:
+    sqlite3_stmt *prepare(const char *sql);
+    [[noreturn]] void fail(const QString &what) const;
+    std::optional<Row> fetchOne(sqlite3_stmt *stmt);
+
+    sqlite3 *m_db = nullptr;
+    QString m_dir;
+    bool m_readOnly = false;
+    struct Statements;
+    std::unique_ptr<Statements> m_stmts;
+};

@@ -1,0 +1,124 @@
+#pragma once
+
+#include "fields.h"
+#include "storage.h"
+
+#include <QObject>
+#include <QVariant>
+
+#include <memory>
+
+class RowLock;
+
+enum class DatasetState { Inactive, Browse, Edit, Insert, SetKey };
+
+// How the current row changed, for the controls that show it.
+enum class RecordChange {
+    Moved,    // another row became current by navigation
+    Reloaded, // the rows were read again (post, cancel, delete, refresh, open)
+    Centered  // a located row became current: displays re-read with it in the middle
+};
+
+// The dataset over the dream table: one current row in dictionary order of the name, the
+// states inactive, browse, edit, insert and set-key, and the BOF/EOF flags. Navigation reads
+// single rows through the indexes; nothing loads the whole table.
+//
+// Every operation that moves, refreshes or inserts first leaves edit or insert: the
+// controls hand over their pending values (updateRecordRequested), a modified row is posted
+// (an error stops the operation), an unmodified one is cancelled.
+class Table : public QObject
+{
+    Q_OBJECT
+public:
+    enum LocateOption { CaseInsensitive = 0x1, PartialKey = 0x2 };
+    Q_DECLARE_FLAGS(LocateOptions, LocateOption)
+
+    explicit Table(QObject *parent = nullptr);
+    ~Table() override;
+
+    void setDatabaseDir(const QString &dir);
+    QString databaseDir() const { return m_dir; }
+    static QString tableName();
+
+    void open();
+    void close();
+    void setActive(bool active);
+    bool isActive() const { return m_state != DatasetState::Inactive; }
+
+    DatasetState state() const { return m_state; }
+    bool bof() const { return m_bof; }
+    bool eof() const { return m_eof; }
+    bool isEmpty() const { return m_bof && m_eof; }
+    bool isModified() const { return m_modified; }
+    bool canModify() const;
+
+    void first();
+    void prior();
+    void next();
+    void last();
+    qint64 moveBy(qint64 distance); // returns the rows actually moved
+
+    void insert();
+    void edit();
+    void post();
+    void cancel();
+    void deleteRecord();
+    void refresh();
+    void setKey();
+    bool locate(const QString &keyFields, const QVariant &value, LocateOptions options);
+
+    // Field access on the current row (or the key buffer in set-key state).
+    QVariant fieldValue(int field) const;
+    QString fieldText(int field) const;
+    QByteArray fieldBytes(int field) const;
+    bool fieldIsNull(int field) const;
+    // Writes into the row buffer; only in edit, insert or set-key state. An empty text or
+    // byte array is stored as null; a name is cut to its 50 characters.
+    void setFieldValue(int field, const QVariant &value);
+    // The field named so, compared without regard to case by the user's locale; -1 if none.
+    int fieldIndex(const QString &name) const;
+
+    // For list views: names around the current row (the current one included), its rank in
+    // name order and the number of rows.
+    QVector<RowName> namesAround(int before, int after) const;
+    QVector<RowName> namesFrom(qint64 id, int count, bool forward) const;
+    qint64 recordCount() const;
+    qint64 recNo() const; // 1-based position of the current row; 0 when empty or inserting
+    void moveToRecNo(qint64 recNo);
+    qint64 currentId() const { return m_current.id; }
+    void moveToId(qint64 id);
+
+    Storage &storage() { return *m_storage; }
+
+signals:
+    void stateChanged();
+    void recordChanged(RecordChange change);
+    void fieldChanged(int field);
+    // Emitted when the controls must hand their pending changes to the row buffer.
+    void updateRecordRequested();
+    // The required-field check asks for the editor of the field to take the focus.
+    void focusFieldRequested(int field);
+
+private:
+    void checkActive() const;
+    void checkBrowseMode(); // "leaving edit or insert"
+    void setState(DatasetState state);
+    void setCurrent(std::optional<Row> row, RecordChange change);
+    void releaseLock();
+    void reloadCurrent(RecordChange change);
+    std::optional<Row> settleAfterLoss(const QByteArray &sortKey);
+
+    QString m_dir;
+    std::unique_ptr<Storage> m_storage;
+    std::unique_ptr<RowLock> m_lock;
+    DatasetState m_state = DatasetState::Inactive;
+    bool m_bof = true;
+    bool m_eof = true;
+    bool m_modified = false;
+    Row m_current;          // the current stored row (id 0 when the table is empty)
+    QByteArray m_currentKey; // its sort key
+    Row m_buffer;           // the row being edited or inserted
+    QVariant m_keyBuffer;   // key buffer of set-key state
+};
+
+Q_DECLARE_OPERATORS_FOR_FLAGS(Table::LocateOptions)
