@@ -65,6 +65,9 @@ public:
     void deleteRecord();
     void refresh();
     void setKey();
+    // Leaves edit or insert: pending control values are handed over, a modified row is
+    // posted (its error propagates), an unmodified one cancelled; set-key returns to browse.
+    void settle();
     bool locate(const QString &keyFields, const QVariant &value, LocateOptions options);
 
     // Field access on the current row (or the key buffer in set-key state).
@@ -101,12 +104,14 @@ signals:
 
 private:
     void checkActive() const;
-    void checkBrowseMode(); // "leaving edit or insert"
     void setState(DatasetState state);
     void setCurrent(std::optional<Row> row, RecordChange change);
     void releaseLock();
     void reloadCurrent(RecordChange change);
-    std::optional<Row> settleAfterLoss(const QByteArray &sortKey);
+    void moveTo(std::optional<Row> row);
+    std::optional<Row> neighbourOf(const QByteArray &sortKey);
+    void checkCanModify() const;
+    void lockCurrent();
 
     QString m_dir;
     std::unique_ptr<Storage> m_storage;

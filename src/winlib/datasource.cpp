@@ -1,0 +1,39 @@
+#include "datasource.h"
+
+DataSource::DataSource(QObject *parent) : QObject(parent) {}
+
+void DataSource::setDataSet(Table *table)
+{
+    if (m_table == table)
+        return;
+    if (m_table)
+        disconnect(m_table, nullptr, this, nullptr);
+    m_table = table;
+    if (table) {
+        connect(table, &Table::stateChanged, this, &DataSource::stateChanged);
+        connect(table, &Table::recordChanged, this, &DataSource::dataChanged);
+        connect(table, &Table::fieldChanged, this, &DataSource::fieldChanged);
+        connect(table, &Table::updateRecordRequested, this, &DataSource::updateRecordRequested);
+        connect(table, &Table::focusFieldRequested, this, &DataSource::focusFieldRequested);
+    }
+    emit stateChanged();
+    emit dataChanged(RecordChange::Reloaded);
+}
+
+bool DataSource::edit()
+{
+    if (!m_table || !m_table->isActive())
+        return false;
+    switch (m_table->state()) {
+    case DatasetState::Edit:
+    case DatasetState::Insert:
+    case DatasetState::SetKey:
+        return true;
+    default:
+        break;
+    }
+    if (!m_autoEdit || !m_table->canModify())
+        return false;
+    m_table->edit();
+    return m_table->state() == DatasetState::Edit || m_table->state() == DatasetState::Insert;
+}
