@@ -102,7 +102,7 @@ QString TRaisedLabel::drawnCaption() const
     if (caption.size() > maxCaptionLength) {
         caption.truncate(maxCaptionLength);
         // Never leave half of a surrogate pair at the cut.
-        if (caption.back().isHighSurrogate()) {
+        if (caption.at(caption.size() - 1).isHighSurrogate()) {
             caption.chop(1);
         }
     }
