@@ -411,7 +411,7 @@ def draw_vela(c):
 
 
 SYMBOLS = [
-    ("sol", draw_sol), ("luna", draw_luna), ("pez", draw_pez), ("llave", draw_llave),
+    ("sol", draw_sol), ("luna", draw_luna), ("pescado", draw_pez), ("llave", draw_llave),
     ("casa", draw_casa), ("arbol", draw_arbol), ("estrella", draw_estrella),
     ("corazon", draw_corazon), ("serpiente", draw_serpiente), ("pajaro", draw_pajaro),
     ("barco", draw_barco), ("ojo", draw_ojo), ("campana", draw_campana),

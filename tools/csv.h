@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+// Comma-separated values as RFC 4180 defines them, in UTF-8: fields separated by commas,
+// records by line breaks (CRLF, LF or CR), a field that holds a comma, a quote or a line
+// break enclosed in double quotes, a quote inside it doubled. A UTF-8 byte order mark at the
+// start is skipped.
+//
+// Beyond the RFC, a quoted empty field ("") and an unquoted empty field are told apart, so
+// that an empty text and an absent value both survive a round trip: the writer quotes empty
+// texts and leaves absent values bare.
+namespace Csv {
+
+struct Record
+{
+    int line = 0; // line of the file on which the record begins, from 1
+    QStringList fields;
+    QVector<bool> quoted; // whether each field was enclosed in quotes
+};
+
+class Reader
+{
+public:
+    explicit Reader(const QByteArray &data);
+
+    // Reads the next record. Returns false at the end of the data or on an error; then
+    // error() says which (empty at the end).
+    bool next(Record *record);
+
+    QString error() const { return m_error; }
+    int errorLine() const { return m_errorLine; } // first line of the faulty record
+
+private:
+    bool fail(int line, const QString &reason);
+
+    QString m_text;
+    int m_pos = 0;
+    int m_line = 1;
+    QString m_error;
+    int m_errorLine = 0;
+    bool m_done = false;
+};
+
+// Whether bytes are well-formed UTF-8; on failure, the line (from 1) of the first bad byte.
+bool isValidUtf8(const QByteArray &data, int *badLine = nullptr);
+
+// One record as a line of the file, ending in CRLF. Null strings are written bare, every
+// other field that is empty or holds a comma, a quote, a line break or leading or trailing
+// blanks is quoted.
+QByteArray formatRecord(const QStringList &fields);
+
+} // namespace Csv
