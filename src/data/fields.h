@@ -4,12 +4,12 @@
 
 // The six fields of a dream entry, in table order.
 enum Field : int {
-    ImagenOnirica = 0,        // "Imagen Onírica", string of 50 characters, required key
-    InterpretacionOnirica,    // "Interpretación Onírica", memo
-    DatosDeInteres,           // "Datos de Interés", memo
-    NDeSuerte,                // "Nº de Suerte", memo
-    NAfin,                    // "Nº Afín", memo
-    GraficoBMP,               // "Gráfico BMP", picture blob
+    ImagenOnirica = 0,     // "Imagen Onírica", string of 50 characters, required key
+    InterpretacionOnirica, // "Interpretación Onírica", memo
+    DatosDeInteres,        // "Datos de Interés", memo
+    NDeSuerte,             // "Nº de Suerte", memo
+    NAfin,                 // "Nº Afín", memo
+    GraficoBMP,            // "Gráfico BMP", picture blob
     FieldCount
 };
 
@@ -17,9 +17,9 @@ enum class FieldKind { String, Memo, Graphic };
 
 struct FieldDef
 {
-    const char *name;       // field name as the user sees it (UTF-8)
+    const char *name; // field name as the user sees it (UTF-8)
     FieldKind kind;
-    int size;               // declared size; memo texts are not limited by it
+    int size; // declared size; memo texts are not limited by it
     bool required;
     const char *objectName; // name of the field object
     const char *column;     // storage column

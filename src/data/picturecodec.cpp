@@ -71,7 +71,12 @@ bool isDecodableBitmap(const QByteArray &b, int *width, int *height)
     if (w <= 0 || h <= 0 || w > MaxSide || h > MaxSide || w * h > MaxPixels)
         return false;
     switch (bpp) {
-    case 1: case 4: case 8: case 16: case 24: case 32:
+    case 1:
+    case 4:
+    case 8:
+    case 16:
+    case 24:
+    case 32:
         break;
     default:
         return false;

@@ -16,14 +16,13 @@ constexpr int ApplicationId = 0x4E4F4354; // marks a dream table file
 constexpr int SchemaVersion = 1;
 constexpr int BusyTimeoutMs = 5000;
 
-const char *const SchemaSql =
-    "CREATE TABLE dreams ("
-    " id INTEGER PRIMARY KEY AUTOINCREMENT,"
-    " name TEXT NOT NULL CHECK (length(name) BETWEEN 1 AND 50),"
-    " meaning TEXT, notes TEXT, lucky TEXT, affine TEXT, picture BLOB,"
-    " skey BLOB NOT NULL);"
-    "CREATE UNIQUE INDEX dreams_name ON dreams(name);"
-    "CREATE UNIQUE INDEX dreams_order ON dreams(skey);";
+const char *const SchemaSql = "CREATE TABLE dreams ("
+                              " id INTEGER PRIMARY KEY AUTOINCREMENT,"
+                              " name TEXT NOT NULL CHECK (length(name) BETWEEN 1 AND 50),"
+                              " meaning TEXT, notes TEXT, lucky TEXT, affine TEXT, picture BLOB,"
+                              " skey BLOB NOT NULL);"
+                              "CREATE UNIQUE INDEX dreams_name ON dreams(name);"
+                              "CREATE UNIQUE INDEX dreams_order ON dreams(skey);";
 
 #define ROW_COLUMNS "id, name, meaning, notes, lucky, affine, picture, skey"
 
@@ -60,10 +59,17 @@ struct Storage::Statements
 
     ~Statements()
     {
-        for (sqlite3_stmt *s : {byId, first, last, after, before, insert, update, remove,
-                                namesAfter, namesFromInclusive, namesBefore, namesToInclusive,
-                                namesFirst, namesLast, count, rank, atRank, forwardFrom,
-                                backwardFrom, prefixExists, prefixFirst})
+        for (sqlite3_stmt *s : {byId,         first,
+                                last,         after,
+                                before,       insert,
+                                update,       remove,
+                                namesAfter,   namesFromInclusive,
+                                namesBefore,  namesToInclusive,
+                                namesFirst,   namesLast,
+                                count,        rank,
+                                atRank,       forwardFrom,
+                                backwardFrom, prefixExists,
+                                prefixFirst})
             sqlite3_finalize(s);
     }
 };
@@ -174,12 +180,12 @@ void Storage::create(const QString &dir)
 
 void Storage::fail(const QString &what) const
 {
-    throw EngineError(QStringLiteral("%1 (%2): %3")
-                          .arg(what, QDir::toNativeSeparators(tablePath(m_dir)),
-                               sqliteMessage(m_db)));
+    throw EngineError(
+        QStringLiteral("%1 (%2): %3")
+            .arg(what, QDir::toNativeSeparators(tablePath(m_dir)), sqliteMessage(m_db)));
 }
 
-void Storage::open(const QString &dir)
+void Storage::open(const QString &dir, bool readOnly)
 {
     close();
     const QString path = tablePath(dir);
@@ -197,13 +203,13 @@ void Storage::open(const QString &dir)
     {
         QFile f(path);
         if (!f.open(QIODevice::ReadOnly))
-            throw EngineError(QStringLiteral("Cannot open the dream table %1: %2")
-                                  .arg(shown, f.errorString()));
+            throw EngineError(
+                QStringLiteral("Cannot open the dream table %1: %2").arg(shown, f.errorString()));
         if (f.read(16) != QByteArray("SQLite format 3\0", 16))
             throw EngineError(QStringLiteral("%1 is not a dream table").arg(shown));
     }
 
-    m_readOnly = !fi.isWritable() || !QFileInfo(dir).isWritable();
+    m_readOnly = readOnly || !fi.isWritable() || !QFileInfo(dir).isWritable();
     const QByteArray p = QFile::encodeName(path);
     const int flags = m_readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
     if (sqlite3_open_v2(p.constData(), &m_db, flags, nullptr) != SQLITE_OK) {
@@ -259,13 +265,15 @@ void Storage::open(const QString &dir)
         st.byId = prepare("SELECT " ROW_COLUMNS " FROM dreams WHERE id=?1");
         st.first = prepare("SELECT " ROW_COLUMNS " FROM dreams ORDER BY skey LIMIT 1");
         st.last = prepare("SELECT " ROW_COLUMNS " FROM dreams ORDER BY skey DESC LIMIT 1");
-        st.after = prepare("SELECT " ROW_COLUMNS " FROM dreams WHERE skey>?1 ORDER BY skey LIMIT 1");
+        st.after =
+            prepare("SELECT " ROW_COLUMNS " FROM dreams WHERE skey>?1 ORDER BY skey LIMIT 1");
         st.before =
             prepare("SELECT " ROW_COLUMNS " FROM dreams WHERE skey<?1 ORDER BY skey DESC LIMIT 1");
         st.forwardFrom = prepare("SELECT " ROW_COLUMNS
                                  " FROM dreams WHERE skey>?1 ORDER BY skey LIMIT 1 OFFSET ?2");
-        st.backwardFrom = prepare(
-            "SELECT " ROW_COLUMNS " FROM dreams WHERE skey<?1 ORDER BY skey DESC LIMIT 1 OFFSET ?2");
+        st.backwardFrom =
+            prepare("SELECT " ROW_COLUMNS
+                    " FROM dreams WHERE skey<?1 ORDER BY skey DESC LIMIT 1 OFFSET ?2");
         if (!m_readOnly) {
             st.insert = prepare("INSERT INTO dreams (name, meaning, notes, lucky, affine, picture,"
                                 " skey) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)");
@@ -285,8 +293,7 @@ void Storage::open(const QString &dir)
         st.count = prepare("SELECT count(*) FROM dreams");
         st.rank = prepare("SELECT count(*) FROM dreams WHERE skey<?1");
         st.atRank = prepare("SELECT " ROW_COLUMNS " FROM dreams ORDER BY skey LIMIT 1 OFFSET ?1");
-        st.prefixExists =
-            prepare("SELECT 1 FROM dreams WHERE name>=?1 AND name<?2 LIMIT 1");
+        st.prefixExists = prepare("SELECT 1 FROM dreams WHERE name>=?1 AND name<?2 LIMIT 1");
         st.prefixFirst = prepare("SELECT " ROW_COLUMNS " FROM dreams WHERE skey>=?1 AND skey<?2"
                                  " AND substr(name, 1, ?3)=?4 ORDER BY skey LIMIT 1");
     } catch (...) {
@@ -357,8 +364,8 @@ qint64 Storage::insertRow(const Row &row)
     bindRow(s, row);
     const int rc = sqlite3_step(s);
     if (rc == SQLITE_CONSTRAINT_UNIQUE || rc == SQLITE_CONSTRAINT_PRIMARYKEY)
-        throw EngineError(QStringLiteral("Key violation: an entry named '%1' already exists")
-                              .arg(row.name()));
+        throw EngineError(
+            QStringLiteral("Key violation: an entry named '%1' already exists").arg(row.name()));
     if (rc != SQLITE_DONE)
         fail(QStringLiteral("Cannot store the entry '%1'").arg(row.name()));
     return sqlite3_last_insert_rowid(m_db);
@@ -374,8 +381,8 @@ void Storage::updateRow(const Row &row)
     sqlite3_bind_int64(s, 8, row.id);
     const int rc = sqlite3_step(s);
     if (rc == SQLITE_CONSTRAINT_UNIQUE)
-        throw EngineError(QStringLiteral("Key violation: an entry named '%1' already exists")
-                              .arg(row.name()));
+        throw EngineError(
+            QStringLiteral("Key violation: an entry named '%1' already exists").arg(row.name()));
     if (rc != SQLITE_DONE)
         fail(QStringLiteral("Cannot store the entry '%1'").arg(row.name()));
     if (sqlite3_changes(m_db) != 1)
@@ -586,9 +593,8 @@ QStringList Storage::check()
         Row row;
         row.values[ImagenOnirica] = name;
         if (name.isEmpty() || name.size() > NameMaxLength)
-            problems << QStringLiteral("entry %1: the name '%2' is empty or too long")
-                            .arg(id)
-                            .arg(name);
+            problems
+                << QStringLiteral("entry %1: the name '%2' is empty or too long").arg(id).arg(name);
         if (key != sortKeyOf(row))
             problems << QStringLiteral("entry %1 ('%2'): its place in name order is out of date")
                             .arg(id)

@@ -53,7 +53,7 @@ public:
     // Opens an existing table. Checks the directory, the file, the table and its indexes;
     // never writes to a file it could not open as a dream table. A read-only file opens
     // read-only.
-    void open(const QString &dir);
+    void open(const QString &dir, bool readOnly = false);
     void close();
     bool isOpen() const { return m_db != nullptr; }
     bool isReadOnly() const { return m_readOnly; }

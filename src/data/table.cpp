@@ -35,6 +35,13 @@ void Table::setDatabaseDir(const QString &dir)
     m_dir = dir;
 }
 
+void Table::setReadOnly(bool readOnly)
+{
+    if (isActive())
+        throw DatabaseError(QStringLiteral("Cannot perform this operation on an open dataset"));
+    m_readOnly = readOnly;
+}
+
 void Table::setActive(bool active)
 {
     if (active)
@@ -47,7 +54,7 @@ void Table::open()
 {
     if (isActive())
         return;
-    m_storage->open(m_dir);
+    m_storage->open(m_dir, m_readOnly);
     m_lock = std::make_unique<RowLock>(Storage::tablePath(m_dir) + QStringLiteral(".lck"));
     m_modified = false;
     m_current = Row();
@@ -316,8 +323,7 @@ void Table::post()
         const FieldDef &def = fieldDef(f);
         if (def.required && def.kind == FieldKind::String && m_buffer.values[f].isNull()) {
             emit focusFieldRequested(f);
-            throw DatabaseError(
-                QStringLiteral("Field '%1' must have a value").arg(fieldName(f)));
+            throw DatabaseError(QStringLiteral("Field '%1' must have a value").arg(fieldName(f)));
         }
     }
     if (m_state == DatasetState::Insert) {

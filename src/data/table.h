@@ -39,6 +39,9 @@ public:
     void setDatabaseDir(const QString &dir);
     QString databaseDir() const { return m_dir; }
     static QString tableName();
+    // Opened shared and writable unless set read-only (a read-only file opens read-only too).
+    void setReadOnly(bool readOnly);
+    bool readOnly() const { return m_readOnly; }
 
     void open();
     void close();
@@ -114,16 +117,17 @@ private:
     void lockCurrent();
 
     QString m_dir;
+    bool m_readOnly = false;
     std::unique_ptr<Storage> m_storage;
     std::unique_ptr<RowLock> m_lock;
     DatasetState m_state = DatasetState::Inactive;
     bool m_bof = true;
     bool m_eof = true;
     bool m_modified = false;
-    Row m_current;          // the current stored row (id 0 when the table is empty)
+    Row m_current;           // the current stored row (id 0 when the table is empty)
     QByteArray m_currentKey; // its sort key
-    Row m_buffer;           // the row being edited or inserted
-    QVariant m_keyBuffer;   // key buffer of set-key state
+    Row m_buffer;            // the row being edited or inserted
+    QVariant m_keyBuffer;    // key buffer of set-key state
 };
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(Table::LocateOptions)

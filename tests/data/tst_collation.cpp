@@ -1,0 +1,109 @@
+#include "collation.h"
+#include "picturecodec.h"
+
+#include <QtTest>
+
+#include <algorithm>
+
+class TestCollation : public QObject
+{
+    Q_OBJECT
+private slots:
+    void dictionaryOrder();
+    void orderIsTotal();
+    void prefixRange();
+    void pictureHeaders();
+    void malformedPictures();
+};
+
+void TestCollation::dictionaryOrder()
+{
+    // Letters first without accents and case, ñ after n; then accents; then case.
+    const QStringList expected = {
+        QStringLiteral("Abeja"),    QStringLiteral("agua"),   QStringLiteral("Agua"),
+        QStringLiteral("Aguacero"), QStringLiteral("Águila"), QStringLiteral("Nube"),
+        QStringLiteral("Nudo"),     QStringLiteral("Ñandú"),  QStringLiteral("Oso"),
+        QStringLiteral("Papa"),     QStringLiteral("papá"),   QStringLiteral("Papá"),
+        QStringLiteral("Pez"),      QStringLiteral("Zorro"),
+    };
+    QStringList shuffled = expected;
+    std::reverse(shuffled.begin(), shuffled.end());
+    std::stable_sort(shuffled.begin(), shuffled.end(), [](const QString &a, const QString &b) {
+        return Collation::sortKey(a) < Collation::sortKey(b);
+    });
+    QCOMPARE(shuffled, expected);
+}
+
+void TestCollation::orderIsTotal()
+{
+    // Different names never share a key, also when they differ only in composition.
+    QCOMPARE(Collation::sortKey(QStringLiteral("Cafe\u0301")),
+             Collation::sortKey(QStringLiteral("Café")));
+    QVERIFY(Collation::sortKey(QStringLiteral("Ana")) != Collation::sortKey(QStringLiteral("ana")));
+    QVERIFY(Collation::sortKey(QStringLiteral("a b")) != Collation::sortKey(QStringLiteral("ab")));
+}
+
+void TestCollation::prefixRange()
+{
+    // Every name beginning with a text has a key beginning with the text's first level.
+    const QByteArray p = Collation::primaryPrefix(QStringLiteral("Agu"));
+    for (const char *n : {"Agua", "agua", "Aguacero", "Agüero", "AGUJA"})
+        QVERIFY2(Collation::sortKey(QString::fromUtf8(n)).startsWith(p), n);
+    QVERIFY(!Collation::sortKey(QStringLiteral("Ana")).startsWith(p));
+}
+
+static QByteArray bitmap(int w, int h, int bpp)
+{
+    const int stride = ((w * bpp + 31) / 32) * 4;
+    const int palette = bpp <= 8 ? (1 << bpp) * 4 : 0;
+    QByteArray b(14 + 40 + palette + stride * h, '\0');
+    uchar *p = reinterpret_cast<uchar *>(b.data());
+    p[0] = 'B';
+    p[1] = 'M';
+    qToLittleEndian<quint32>(quint32(b.size()), p + 2);
+    qToLittleEndian<quint32>(quint32(14 + 40 + palette), p + 10);
+    qToLittleEndian<quint32>(40, p + 14);
+    qToLittleEndian<qint32>(w, p + 18);
+    qToLittleEndian<qint32>(h, p + 22);
+    qToLittleEndian<quint16>(1, p + 26);
+    qToLittleEndian<quint16>(quint16(bpp), p + 28);
+    return b;
+}
+
+void TestCollation::pictureHeaders()
+{
+    const QByteArray bmp = bitmap(137, 177, 8);
+    const QByteArray stored = PictureCodec::encode(bmp);
+    QCOMPARE(stored.size(), bmp.size() + 8);
+    QCOMPARE(stored.left(8), QByteArray("\x01\x00\x00\x01", 4) + stored.mid(4, 4));
+    QCOMPARE(PictureCodec::bitmapFile(stored), bmp);
+    // A plain bitmap file image without the header reads as well.
+    QCOMPARE(PictureCodec::bitmapFile(bmp), bmp);
+    // A header whose count does not match the length is not taken for one.
+    QByteArray wrong = stored;
+    wrong[4] = char(wrong[4] + 1);
+    QCOMPARE(PictureCodec::bitmapFile(wrong), wrong);
+    int w = 0, h = 0;
+    QVERIFY(PictureCodec::isDecodableBitmap(bmp, &w, &h));
+    QCOMPARE(w, 137);
+    QCOMPARE(h, 177);
+}
+
+void TestCollation::malformedPictures()
+{
+    QVERIFY(!PictureCodec::isDecodableBitmap(QByteArray()));
+    QVERIFY(!PictureCodec::isDecodableBitmap(QByteArray("BM")));
+    QVERIFY(!PictureCodec::isDecodableBitmap(bitmap(137, 177, 8).left(500))); // truncated
+    QByteArray huge = bitmap(2, 2, 24);
+    qToLittleEndian<qint32>(60000, reinterpret_cast<uchar *>(huge.data()) + 18);
+    qToLittleEndian<qint32>(60000, reinterpret_cast<uchar *>(huge.data()) + 22);
+    QVERIFY(!PictureCodec::isDecodableBitmap(huge));
+    QByteArray odd = bitmap(4, 4, 24);
+    qToLittleEndian<quint16>(7, reinterpret_cast<uchar *>(odd.data()) + 28);
+    QVERIFY(!PictureCodec::isDecodableBitmap(odd));
+    QByteArray noise(4000, '\x5A');
+    QVERIFY(!PictureCodec::isDecodableBitmap(noise));
+}
+
+QTEST_GUILESS_MAIN(TestCollation)
+#include "tst_collation.moc"
