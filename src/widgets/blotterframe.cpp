@@ -8,6 +8,8 @@
 
 TBlotterFrame::TBlotterFrame(QWidget *parent) : QWidget(parent)
 {
+    // The drawing covers every pixel of the frame.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     updateInset();
 }
 
