@@ -1,0 +1,40 @@
+#include "application.h"
+
+#include "dialogs.h"
+#include "errors.h"
+
+QString applicationTitle()
+{
+    return QStringLiteral("NOCTAMBULA v2.0 (Noches de Fortuna)");
+}
+
+Application::Application(int &argc, char **argv) : QApplication(argc, argv) {}
+
+bool Application::notify(QObject *receiver, QEvent *event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception &error) {
+        showHandlerError(error);
+    }
+    return false;
+}
+
+void Application::showHandlerError(const std::exception &error)
+{
+    // The program's own errors carry their message as text; anything else from the
+    // standard library only has what().
+    const auto *own = dynamic_cast<const Error *>(&error);
+    Dialogs::errorBox(own ? own->message() : QString::fromLocal8Bit(error.what()));
+}
+
+bool runHandler(const std::function<void()> &handler)
+{
+    try {
+        handler();
+        return true;
+    } catch (const std::exception &error) {
+        Application::showHandlerError(error);
+    }
+    return false;
+}

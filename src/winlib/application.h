@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QApplication>
+
+#include <exception>
+#include <functional>
+
+// The program's title: the caption of the main window, the intro and the error boxes.
+QString applicationTitle();
+
+// The application object. An error raised by a handler while the message loop runs ends
+// that handler and is shown in the application error box; the program goes on.
+class Application : public QApplication
+{
+    Q_OBJECT
+public:
+    Application(int &argc, char **argv);
+
+    bool notify(QObject *receiver, QEvent *event) override;
+
+    // Shows the error box for an error that ended a handler.
+    static void showHandlerError(const std::exception &error);
+};
+
+// Runs a handler, showing any error it raises in the application error box. Handlers bound
+// through signals run this way, so that the error never travels through the window
+// library's own code; Application::notify catches the rest.
+// Returns false when the handler ended with an error.
+bool runHandler(const std::function<void()> &handler);
+
+// A slot that runs handler through runHandler, for connect().
+template <typename F> auto guarded(F handler)
+{
+    return [handler]() {
+        runHandler(handler);
+    };
+}

@@ -1,0 +1,7 @@
+#include "windowroster.h"
+
+WindowRoster &windowRoster()
+{
+    static WindowRoster roster;
+    return roster;
+}
