@@ -1,0 +1,81 @@
+#include "form99.h"
+
+#include "appearance.h"
+#include "autodrag.h"
+#include "modal.h"
+#include "placement.h"
+#include "raisedlabel.h"
+
+#include <QKeyEvent>
+#include <QPushButton>
+
+namespace {
+
+QPushButton *makeButton(const char *name, const QString &caption, const QRect &bounds,
+                        QWidget *parent)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setGeometry(bounds);
+    button->setFont(makeFont(QStringLiteral("Arial"), 12));
+    // Enter takes the focused button; no button is the window's default.
+    button->setAutoDefault(true);
+    button->setDefault(false);
+    return button;
+}
+
+} // namespace
+
+TForm99::TForm99(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("Form99"));
+    setWindowTitle(QStringLiteral("-"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+    setFont(makeFont(QStringLiteral("MS Sans Serif"), 13));
+    placeCentred(this, {249, 107}, WindowBorder::Sizeable);
+
+    RaisedLabel1 = new TRaisedLabel(QStringLiteral("¿ Desea Salir del Programa ?"), this);
+    RaisedLabel1->setObjectName(QStringLiteral("RaisedLabel1"));
+    RaisedLabel1->setGeometry(13, 8, 220, 19);
+    RaisedLabel1->setFont(makeFont(QStringLiteral("Arial"), 16, true));
+    RaisedLabel1->setFontColor(Colors::clMaroon);
+    RaisedLabel1->setTransparent(true);
+    RaisedLabel1->setTextStyle(TRaisedLabel::tsRaised);
+    AutoDrag::install(RaisedLabel1);
+
+    Button1 = makeButton("Button1", QStringLiteral("&Salir"), {32, 48, 57, 25}, this);
+    Button2 = makeButton("Button2", QStringLiteral("&Volver"), {152, 48, 57, 25}, this);
+    setTabOrder(Button1, Button2);
+    Button1->setFocus();
+
+    connect(Button1, &QPushButton::clicked, this, &TForm99::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &TForm99::Button2Click);
+}
+
+void TForm99::Button1Click()
+{
+    Termination::request();
+}
+
+void TForm99::Button2Click()
+{
+    close();
+}
+
+void TForm99::showEvent(QShowEvent *event)
+{
+    // "&Salir" is first in tab order, so it has the focus whenever the window opens.
+    QDialog::showEvent(event);
+    Button1->setFocus(Qt::TabFocusReason);
+}
+
+void TForm99::keyPressEvent(QKeyEvent *event)
+{
+    // Neither button is a cancel button: Escape does nothing here.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}

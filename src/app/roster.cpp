@@ -1,0 +1,79 @@
+#include "roster.h"
+
+#include "form100.h"
+#include "form2.h"
+#include "form400.h"
+#include "form99.h"
+#include "formabox.h"
+#include "formaprimera.h"
+#include "windowroster.h"
+
+#include <QDir>
+#include <QStandardPaths>
+#include <QStringList>
+
+Roster::Roster(const QString &databaseDir)
+{
+    WindowRoster &refs = windowRoster();
+    try {
+        m_FORMAPRIMERA = std::make_unique<TFORMAPRIMERA>(databaseDir);
+        refs.FORMAPRIMERA = m_FORMAPRIMERA.get();
+        m_Form99 = std::make_unique<TForm99>();
+        refs.Form99 = m_Form99.get();
+        m_Form2 = std::make_unique<TForm2>();
+        refs.Form2 = m_Form2.get();
+        m_FORMABOX = std::make_unique<TFORMABOX>();
+        refs.FORMABOX = m_FORMABOX.get();
+        m_Form100 = std::make_unique<TForm100>();
+        refs.Form100 = m_Form100.get();
+        m_Form400 = std::make_unique<TForm400>();
+        refs.Form400 = m_Form400.get();
+    } catch (...) {
+        destroy();
+        throw;
+    }
+}
+
+Roster::~Roster()
+{
+    destroy();
+}
+
+void Roster::destroy()
+{
+    m_Form400.reset();
+    m_Form100.reset();
+    m_FORMABOX.reset();
+    m_Form2.reset();
+    m_Form99.reset();
+    m_FORMAPRIMERA.reset(); // closes the dream table
+    windowRoster() = WindowRoster();
+}
+
+QString defaultDatabaseDir()
+{
+#ifdef Q_OS_WIN
+    return QStringLiteral("c:/noctambu");
+#else
+    QString base = qEnvironmentVariable("XDG_DATA_HOME");
+    if (base.isEmpty())
+        base = QDir::homePath() + QStringLiteral("/.local/share");
+    return base + QStringLiteral("/noctambu");
+#endif
+}
+
+QString databaseDirFromArguments(const QStringList &arguments)
+{
+    const QString option = QStringLiteral("--database-dir");
+    const QString prefix = option + QLatin1Char('=');
+    for (int i = 1; i < arguments.size(); ++i) {
+        if (arguments.at(i) == option && i + 1 < arguments.size())
+            return arguments.at(i + 1);
+        if (arguments.at(i).startsWith(prefix))
+            return arguments.at(i).mid(prefix.size());
+    }
+    const QString fromEnvironment = qEnvironmentVariable("NOCTAMBU_DIR");
+    if (!fromEnvironment.isEmpty())
+        return fromEnvironment;
+    return defaultDatabaseDir();
+}

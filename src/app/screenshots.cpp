@@ -1,0 +1,100 @@
+// Renders every window of the program to PNG files, for looking at them.
+//   screenshots OUTDIR --database-dir DIR
+// The database directory must hold a dream table; when it holds none, an empty one is made.
+
+#include "appearance.h"
+#include "application.h"
+#include "form100.h"
+#include "form2.h"
+#include "form400.h"
+#include "form99.h"
+#include "formabox.h"
+#include "formaprimera.h"
+#include "roster.h"
+#include "storage.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QPixmap>
+#include <QTextStream>
+
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+// One picture: a file name, the window to render and what to do with it first. Later
+// windows and modes add one line each.
+struct Shot
+{
+    const char *file;
+    std::function<QWidget *(Roster &)> window;
+    std::function<void(Roster &)> prepare = nullptr;
+};
+
+const Shot shots[] = {
+    {"formaprimera",
+     [](Roster &r) -> QWidget * {
+         return r.FORMAPRIMERA();
+     }},
+    {"form99",
+     [](Roster &r) -> QWidget * {
+         return r.Form99();
+     }},
+    {"form2",
+     [](Roster &r) -> QWidget * {
+         return r.Form2();
+     }},
+    {"formabox",
+     [](Roster &r) -> QWidget * {
+         return r.FORMABOX();
+     }},
+    {"form100",
+     [](Roster &r) -> QWidget * {
+         return r.Form100();
+     }},
+    {"form400",
+     [](Roster &r) -> QWidget * {
+         return r.Form400();
+     }},
+};
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    Application app(argc, argv);
+    installFontSubstitutions();
+    QTextStream err(stderr);
+
+    const QStringList args = app.arguments();
+    if (args.size() < 2 || args.at(1).startsWith(QLatin1Char('-'))) {
+        err << "usage: screenshots OUTDIR --database-dir DIR\n";
+        return 2;
+    }
+    const QString outDir = args.at(1);
+    const QString databaseDir = databaseDirFromArguments(args);
+    try {
+        QDir().mkpath(outDir);
+        if (!QFileInfo::exists(Storage::tablePath(databaseDir))) {
+            QDir().mkpath(databaseDir);
+            Storage::create(databaseDir);
+        }
+        Roster roster(databaseDir);
+        for (const Shot &shot : shots) {
+            if (shot.prepare)
+                shot.prepare(roster);
+            QWidget *window = shot.window(roster);
+            const QString path =
+                QDir(outDir).filePath(QLatin1String(shot.file) + QStringLiteral(".png"));
+            if (!window->grab().save(path)) {
+                err << "screenshots: cannot write " << path << '\n';
+                return 1;
+            }
+        }
+    } catch (const std::exception &error) {
+        err << "screenshots: " << QString::fromLocal8Bit(error.what()) << '\n';
+        return 1;
+    }
+    return 0;
+}
