@@ -338,7 +338,7 @@ void Storage::rollback()
 
 QByteArray Storage::sortKeyOf(const Row &row)
 {
-    return Collation::sortKey(row.name());
+    return row.sortKey.isEmpty() ? Collation::sortKey(row.name()) : row.sortKey;
 }
 
 namespace {
@@ -351,7 +351,7 @@ void bindRow(sqlite3_stmt *s, const Row &row)
         sqlite3_bind_null(s, 6);
     else
         bindBlob(s, 6, pic.toByteArray());
-    bindBlob(s, 7, Storage::sortKeyOf(row));
+    bindBlob(s, 7, Collation::sortKey(row.name()));
 }
 } // namespace
 
@@ -413,6 +413,7 @@ std::optional<Row> Storage::fetchOne(sqlite3_stmt *s)
     for (int f = ImagenOnirica; f <= NAfin; ++f)
         row.values[f] = columnText(s, f + 1);
     row.values[GraficoBMP] = columnBlob(s, 6);
+    row.sortKey = columnBlob(s, 7).toByteArray();
     return row;
 }
 
@@ -482,8 +483,9 @@ std::optional<Row> Storage::firstWithPrefix(const QString &prefix)
 {
     const QString p = Collation::normalized(prefix);
     const QByteArray u = p.toUtf8();
-    {
-        // Cheap test on the exact index first: a prefix that no name has is answered at once.
+    // A short prefix may span a large part of the table in dictionary order: test on the
+    // exact index first, so that a prefix no name has is answered at once.
+    if (p.size() < 3) {
         Use use(m_stmts->prefixExists);
         bindText(m_stmts->prefixExists, 1, p);
         QByteArray upper = u;
@@ -590,12 +592,10 @@ QStringList Storage::check()
         const qint64 id = sqlite3_column_int64(s, 0);
         const QString name = columnText(s, 1).toString();
         const QByteArray key = columnBlob(s, 2).toByteArray();
-        Row row;
-        row.values[ImagenOnirica] = name;
         if (name.isEmpty() || name.size() > NameMaxLength)
             problems
                 << QStringLiteral("entry %1: the name '%2' is empty or too long").arg(id).arg(name);
-        if (key != sortKeyOf(row))
+        if (key != Collation::sortKey(name))
             problems << QStringLiteral("entry %1 ('%2'): its place in name order is out of date")
                             .arg(id)
                             .arg(name);

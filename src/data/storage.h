@@ -21,6 +21,7 @@ struct Row
 {
     qint64 id = 0; // storage identity; 0 for a row not stored yet
     std::array<QVariant, FieldCount> values;
+    QByteArray sortKey; // as stored; empty for a row not read from storage
 
     QString name() const { return values[ImagenOnirica].toString(); }
 };

@@ -504,6 +504,8 @@ void Table::setFieldValue(int field, const QVariant &value)
     if (m_buffer.values[field] == v && m_buffer.values[field].isNull() == v.isNull())
         return;
     m_buffer.values[field] = v;
+    if (field == ImagenOnirica)
+        m_buffer.sortKey.clear(); // a new name has a new place
     m_modified = true;
     emit fieldChanged(field);
 }
