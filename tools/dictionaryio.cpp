@@ -179,7 +179,9 @@ Loaded load(const QString &csvPath, const QString &shownPath)
             const QFileInfo info(path);
             QFile pic(path);
             if (!info.isFile()) {
-                problem(record.line, QStringLiteral("the picture %1 does not exist").arg(picture));
+                problem(
+                    record.line,
+                    QStringLiteral("the picture %1 does not exist or is not a file").arg(picture));
                 ok = false;
             } else if (info.size() > MaxPictureFileSize) {
                 problem(record.line, QStringLiteral("the picture %1 is too large").arg(picture));
