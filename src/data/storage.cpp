@@ -344,7 +344,11 @@ QByteArray Storage::sortKeyOf(const Row &row)
 namespace {
 void bindRow(sqlite3_stmt *s, const Row &row)
 {
-    for (int f = ImagenOnirica; f <= NAfin; ++f)
+    // Names are kept composed, so that one name has one spelling in the exact index.
+    bindText(s, 1, row.values[ImagenOnirica].isNull()
+                       ? QVariant()
+                       : QVariant(Collation::normalized(row.name())));
+    for (int f = InterpretacionOnirica; f <= NAfin; ++f)
         bindText(s, f + 1, row.values[f]);
     const QVariant &pic = row.values[GraficoBMP];
     if (pic.isNull())
@@ -592,7 +596,7 @@ QStringList Storage::check()
         const qint64 id = sqlite3_column_int64(s, 0);
         const QString name = columnText(s, 1).toString();
         const QByteArray key = columnBlob(s, 2).toByteArray();
-        if (name.isEmpty() || name.size() > NameMaxLength)
+        if (name.isEmpty() || name.toUcs4().size() > NameMaxLength)
             problems
                 << QStringLiteral("entry %1: the name '%2' is empty or too long").arg(id).arg(name);
         if (key != Collation::sortKey(name))
@@ -604,12 +608,8 @@ QStringList Storage::check()
         previous = key;
         if (sqlite3_column_type(s, 3) != SQLITE_NULL) {
             const QByteArray pic = columnBlob(s, 3).toByteArray();
-            const QByteArray bmp = PictureCodec::bitmapFile(pic);
-            if (bmp.size() != pic.size() - 8)
-                problems << QStringLiteral("entry %1 ('%2'): the picture has no valid header")
-                                .arg(id)
-                                .arg(name);
-            else if (!PictureCodec::isDecodableBitmap(bmp))
+            // Either form is readable: with the 8-byte header or a plain bitmap file image.
+            if (!PictureCodec::isDecodableBitmap(PictureCodec::bitmapFile(pic)))
                 problems << QStringLiteral("entry %1 ('%2'): the picture is not a readable bitmap")
                                 .arg(id)
                                 .arg(name);
