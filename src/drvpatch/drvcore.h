@@ -125,38 +125,30 @@ private:
     std::size_t m_held = 0;
 };
 
-// Memory for one copy: an input block and an output area of outFactor blocks plus the two
-// held-back bytes. Falls back to a small block on the stack when the heap says no.
-class CopyBuffers
+// Memory for one copy: room for the two held-back bytes and growth times one block, so
+// that a block can grow in place. Falls back to a small block on the stack when the heap
+// says no.
+class CopyBuffer
 {
 public:
-    explicit CopyBuffers(std::size_t outFactor)
+    explicit CopyBuffer(std::size_t growth)
     {
-        const std::size_t want = kBlockSize + outFactor * kBlockSize + 2;
-        m_heap = static_cast<char *>(std::malloc(want));
-        if (m_heap) {
-            m_block = kBlockSize;
-            m_in = m_heap;
-        } else {
-            m_block = kFallbackBlockSize / (1 + outFactor);
-            m_in = m_stack;
-        }
-        m_out = m_in + m_block;
+        m_heap = static_cast<char *>(std::malloc(growth * kBlockSize + 2));
+        m_data = m_heap ? m_heap : m_stack;
+        m_block = m_heap ? kBlockSize : kFallbackBlockSize / growth;
     }
-    ~CopyBuffers() { std::free(m_heap); }
-    CopyBuffers(const CopyBuffers &) = delete;
-    CopyBuffers &operator=(const CopyBuffers &) = delete;
+    ~CopyBuffer() { std::free(m_heap); }
+    CopyBuffer(const CopyBuffer &) = delete;
+    CopyBuffer &operator=(const CopyBuffer &) = delete;
 
     std::size_t block() const { return m_block; }
-    char *in() const { return m_in; }
-    char *out() const { return m_out; }
+    char *data() const { return m_data; }
 
 private:
     char *m_heap = nullptr;
-    char m_stack[kFallbackBlockSize + 2];
+    char *m_data = nullptr;
     std::size_t m_block = 0;
-    char *m_in = nullptr;
-    char *m_out = nullptr;
+    char m_stack[kFallbackBlockSize + 2];
 };
 
 #if defined(_WIN32)

@@ -16,53 +16,58 @@ using namespace drvpatch;
 
 constexpr char kCtrlZ = '\x1a';
 
-// Copies in[0, n) to out with a carriage return before each line feed that has none.
-// previousWasCr tells whether the byte before in[0] was a carriage return.
-std::size_t toCrLf(const char *in, std::size_t n, char *out, bool &previousWasCr)
+// Puts a carriage return before each line feed of buf[0, n) that has none, in place; buf
+// has room for 2n bytes. previousWasCr tells whether the byte before buf[0] was a carriage
+// return, and is updated for the next block. Returns the new length.
+std::size_t toCrLf(char *buf, std::size_t n, bool &previousWasCr)
 {
     if (n == 0)
         return 0;
-    const char *p = in;
-    const char *const end = in + n;
-    char *o = out;
-    while (p < end) {
-        const char *lf = static_cast<const char *>(std::memchr(p, '\n', std::size_t(end - p)));
-        if (!lf) {
-            std::memcpy(o, p, std::size_t(end - p));
-            o += end - p;
+    const bool crBeforeBlock = previousWasCr;
+    previousWasCr = buf[n - 1] == '\r';
+    auto crBefore = [&](const char *lf) {
+        return lf > buf ? lf[-1] == '\r' : crBeforeBlock;
+    };
+
+    std::size_t bare = 0;
+    const char *const end = buf + n;
+    for (const char *p = buf; p < end; ++p) {
+        p = static_cast<const char *>(std::memchr(p, '\n', std::size_t(end - p)));
+        if (!p)
             break;
-        }
-        const bool crBefore = lf > p ? lf[-1] == '\r' : previousWasCr;
-        std::memcpy(o, p, std::size_t(lf - p));
-        o += lf - p;
-        if (!crBefore)
-            *o++ = '\r';
-        *o++ = '\n';
-        p = lf + 1;
-        previousWasCr = false;
+        if (!crBefore(p))
+            ++bare;
     }
-    previousWasCr = end[-1] == '\r';
-    return std::size_t(o - out);
+    // Lines that already end in carriage return + line feed stay where they are; otherwise
+    // the block is spread out from its end.
+    char *from = buf + n;
+    char *to = from + bare;
+    while (to > from) {
+        const char c = *--from;
+        *--to = c;
+        if (c == '\n' && !crBefore(from))
+            *--to = '\r';
+    }
+    return n + bare;
 }
 
 bool copyText(File &source, File &sink, char letter)
 {
-    CopyBuffers buffers(2);
-    ReferenceStream stream(buffers.out(), letter);
+    CopyBuffer buffer(2);
+    ReferenceStream stream(buffer.data(), letter);
     bool previousWasCr = false;
     for (;;) {
-        const long got = source.read(buffers.in(), buffers.block());
+        char *const block = stream.data() + stream.held();
+        const long got = source.read(block, buffer.block());
         if (got < 0)
             return false;
         if (got == 0)
             break;
         std::size_t n = std::size_t(got);
-        const char *ctrlZ = static_cast<const char *>(std::memchr(buffers.in(), kCtrlZ, n));
+        const char *ctrlZ = static_cast<const char *>(std::memchr(block, kCtrlZ, n));
         if (ctrlZ)
-            n = std::size_t(ctrlZ - buffers.in());
-        const std::size_t added =
-            toCrLf(buffers.in(), n, stream.data() + stream.held(), previousWasCr);
-        if (!stream.push(added, sink))
+            n = std::size_t(ctrlZ - block);
+        if (!stream.push(toCrLf(block, n, previousWasCr), sink))
             return false;
         if (ctrlZ)
             break;

@@ -15,10 +15,10 @@ using namespace drvpatch;
 
 bool copyBytes(File &source, File &sink, char letter)
 {
-    CopyBuffers buffers(0);
-    ReferenceStream stream(buffers.in(), letter);
+    CopyBuffer buffer(1);
+    ReferenceStream stream(buffer.data(), letter);
     for (;;) {
-        const long got = source.read(stream.data() + stream.held(), buffers.block());
+        const long got = source.read(stream.data() + stream.held(), buffer.block());
         if (got < 0)
             return false;
         if (got == 0)

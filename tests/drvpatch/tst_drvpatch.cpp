@@ -394,6 +394,7 @@ void TestDrvPatch::referencesAcrossLargeReads_data()
         QTest::addRow("%s 11", modeName(mode)) << mode << QByteArray("c:\\\r\nxC:\\\n\r");
         QTest::addRow("%s 13", modeName(mode)) << mode << QByteArray("a\rC:\\c:\\\n\r\nc:");
         QTest::addRow("%s 7", modeName(mode)) << mode << QByteArray("\nc:\\C:\\");
+        QTest::addRow("%s 64 KiB marks", modeName(mode)) << mode << QByteArray();
     }
 }
 
@@ -401,7 +402,21 @@ void TestDrvPatch::referencesAcrossLargeReads()
 {
     QFETCH(Mode, mode);
     QFETCH(QByteArray, piece);
-    const QByteArray input = piece.repeated((3 << 20) / int(piece.size()) + 1);
+    QByteArray input;
+    if (piece.isEmpty()) {
+        // At the multiples of 64 KiB in turn: carriage return | line feed, reference cut
+        // after its letter, reference cut after its colon.
+        input = QByteArray((3 << 20) + 100, 'y');
+        for (int at = 1 << 16; at < input.size() - 4; at += 1 << 16) {
+            const int kind = (at >> 16) % 3;
+            if (kind == 0)
+                input.replace(at - 1, 2, "\r\n");
+            else
+                input.replace(at - kind, 3, "c:\\");
+        }
+    } else {
+        input = piece.repeated((3 << 20) / int(piece.size()) + 1);
+    }
     const QString file = put(QStringLiteral("e/big"), input);
     QCOMPARE(patch(mode, "e", "", "/big"), 0);
     const QByteArray output = readFile(file);
