@@ -1,0 +1,312 @@
+#include "printstream.h"
+
+#include <QFile>
+#include <QFontMetrics>
+#include <QPrinter>
+
+#include <cmath>
+
+namespace {
+
+constexpr int screenDotsPerInch = 96;
+constexpr int pointsPerInch = 72;
+constexpr int lineGap = 2;         // printer pixels after a line with text
+constexpr int tabStopInChars = 8;  // average character widths between tab stops
+const QChar formFeed(QChar(0x0C)); // starts a new page
+
+// The longest start of run, in whole characters, whose width is at most room.
+int fittingLength(const QFontMetrics &metrics, const QString &run, int room)
+{
+    int low = 0;
+    int high = int(run.size());
+    while (low < high) {
+        const int middle = (low + high + 1) / 2;
+        if (metrics.horizontalAdvance(run.left(middle)) <= room)
+            low = middle;
+        else
+            high = middle - 1;
+    }
+    if (low > 0 && low < run.size() && run.at(low).isLowSurrogate())
+        --low;
+    return low;
+}
+
+// The length of the first character of run: one or two UTF-16 units.
+int firstCharacterLength(const QString &run)
+{
+    return run.size() > 1 && run.at(0).isHighSurrogate() && run.at(1).isLowSurrogate() ? 2 : 1;
+}
+
+} // namespace
+
+InOutError::InOutError(int code)
+    : Error("EInOutError", QStringLiteral("I/O error %1").arg(code)), m_code(code)
+{}
+
+PageSink::~PageSink() = default;
+
+// --- printer ---
+
+bool PrinterPageSink::busy() const
+{
+    return m_printer->printerState() == QPrinter::Active || m_printer->paintingActive();
+}
+
+bool PrinterPageSink::beginDocument(QPainter &painter)
+{
+    m_printer->setDocName(QString());
+    return painter.begin(m_printer);
+}
+
+bool PrinterPageSink::newPage(QPainter &)
+{
+    return m_printer->newPage();
+}
+
+bool PrinterPageSink::endDocument(QPainter &painter)
+{
+    return painter.end() && m_printer->printerState() != QPrinter::Error;
+}
+
+void PrinterPageSink::abortDocument(QPainter &painter)
+{
+    const bool aborted = m_printer->abort();
+    if (painter.isActive())
+        painter.end();
+    // A file output cannot always be aborted; it is then ended, and the incomplete file
+    // goes away.
+    if (!aborted && m_printer->outputFormat() == QPrinter::PdfFormat &&
+        !m_printer->outputFileName().isEmpty())
+        QFile::remove(m_printer->outputFileName());
+}
+
+// --- images ---
+
+ImagePageSink::ImagePageSink(QSize pageSize, int dotsPerInch) : m_size(pageSize), m_dpi(dotsPerInch)
+{}
+
+bool ImagePageSink::busy() const
+{
+    return !m_pages.empty() && m_pages.back().paintingActive();
+}
+
+bool ImagePageSink::beginPage(QPainter &painter)
+{
+    QImage page(m_size, QImage::Format_RGB32);
+    if (page.isNull())
+        return false;
+    page.fill(Qt::white);
+    const int dotsPerMeter = int(std::lround(m_dpi / 0.0254));
+    page.setDotsPerMeterX(dotsPerMeter);
+    page.setDotsPerMeterY(dotsPerMeter);
+    m_pages.push_back(std::move(page));
+    return painter.begin(&m_pages.back());
+}
+
+bool ImagePageSink::beginDocument(QPainter &painter)
+{
+    m_pages.clear();
+    m_aborted = false;
+    return beginPage(painter);
+}
+
+bool ImagePageSink::newPage(QPainter &painter)
+{
+    return painter.end() && beginPage(painter);
+}
+
+bool ImagePageSink::endDocument(QPainter &painter)
+{
+    return painter.end();
+}
+
+void ImagePageSink::abortDocument(QPainter &painter)
+{
+    if (painter.isActive())
+        painter.end();
+    m_aborted = true;
+}
+
+// --- the stream ---
+
+PrintStream::~PrintStream()
+{
+    abort();
+}
+
+QFont PrintStream::paperFont(const QFont &screenFont)
+{
+    QFont font(screenFont);
+    if (screenFont.pixelSize() > 0) {
+        const int points =
+            int(std::lround(double(screenFont.pixelSize()) * pointsPerInch / screenDotsPerInch));
+        font.setPointSize(std::max(1, points));
+    } else {
+        font.setPointSize(std::max(1, int(std::lround(screenFont.pointSizeF()))));
+    }
+    return font;
+}
+
+void PrintStream::assign(PageSink *sink)
+{
+    if (m_open)
+        throw PrinterError(QStringLiteral("Printing in progress"));
+    m_sink = sink;
+}
+
+QFont PrintStream::deviceFont() const
+{
+    QFont font(m_font);
+    const QPaintDevice *device = m_painter.device();
+    if (m_font.pointSizeF() > 0 && device) {
+        const double pixels = m_font.pointSizeF() * device->logicalDpiY() / pointsPerInch;
+        font.setPixelSize(std::max(1, int(std::lround(pixels))));
+    }
+    return font;
+}
+
+void PrintStream::open()
+{
+    if (m_open || (m_sink && m_sink->busy()))
+        throw PrinterError(QStringLiteral("Printing in progress"));
+    if (!m_sink)
+        throw InOutError(NotAssigned);
+    if (!m_sink->beginDocument(m_painter)) {
+        if (m_painter.isActive())
+            m_sink->abortDocument(m_painter);
+        throw InOutError(WriteFault);
+    }
+    m_open = true;
+    m_page = 1;
+    m_x = 0;
+    m_y = 0;
+    m_painter.setFont(deviceFont());
+    m_painter.setPen(m_color);
+}
+
+void PrintStream::setFont(const QFont &font, const QColor &color)
+{
+    m_font = font;
+    m_color = color;
+    if (m_open) {
+        m_painter.setFont(deviceFont());
+        m_painter.setPen(m_color);
+    }
+}
+
+void PrintStream::requireOpen() const
+{
+    if (!m_open)
+        throw InOutError(NotOpen);
+}
+
+void PrintStream::fail(int code)
+{
+    abort();
+    throw InOutError(code);
+}
+
+void PrintStream::startNewPage()
+{
+    if (!m_sink->newPage(m_painter))
+        fail(WriteFault);
+    ++m_page;
+    m_x = 0;
+    m_y = 0;
+    // A sink may hand over a painter begun afresh on the new page.
+    m_painter.setFont(deviceFont());
+    m_painter.setPen(m_color);
+}
+
+void PrintStream::nextLine(int height, int gap)
+{
+    m_x = 0;
+    m_y += height + gap;
+    if (m_y > m_painter.device()->height() - 2 * height)
+        startNewPage();
+}
+
+void PrintStream::writeLine(const QString &line)
+{
+    requireOpen();
+    const QFontMetrics metrics = m_painter.fontMetrics();
+    const int height = metrics.height();
+    const int width = m_painter.device()->width();
+    const int tabStop = std::max(1, tabStopInChars * metrics.averageCharWidth());
+
+    bool hasText = false; // anything written on the current output line
+    int i = 0;
+    while (i < line.size()) {
+        const QChar c = line.at(i);
+        if (c == formFeed) {
+            startNewPage();
+            hasText = false;
+            ++i;
+            continue;
+        }
+        if (c == QLatin1Char('\t')) {
+            const int stop = (m_x / tabStop + 1) * tabStop;
+            ++i;
+            if (stop > width) {
+                nextLine(height, lineGap);
+                hasText = false;
+            } else {
+                m_x = stop;
+                hasText = true;
+            }
+            continue;
+        }
+        int end = i;
+        while (end < line.size() && line.at(end) != formFeed && line.at(end) != QLatin1Char('\t'))
+            ++end;
+        const QString run = line.mid(i, end - i);
+        int length = fittingLength(metrics, run, width - m_x);
+        if (length == 0 && m_x > 0) {
+            // Nothing more fits behind a tab: the rest starts the next line.
+            nextLine(height, lineGap);
+            hasText = false;
+            continue;
+        }
+        if (length == 0) // not even one character fits a whole line: it goes alone
+            length = firstCharacterLength(run);
+        const QString piece = run.left(length);
+        m_painter.drawText(QPoint(m_x, m_y + metrics.ascent()), piece);
+        m_x += metrics.horizontalAdvance(piece);
+        hasText = true;
+        i += length;
+        if (length < run.size()) {
+            nextLine(height, lineGap);
+            hasText = false;
+        }
+    }
+    if (hasText)
+        nextLine(height, lineGap);
+    else
+        nextLine(height, 0);
+}
+
+void PrintStream::drawImage(QPoint position, const QImage &image)
+{
+    requireOpen();
+    if (image.isNull())
+        return;
+    m_painter.drawImage(QRect(position, image.size()), image);
+}
+
+void PrintStream::close()
+{
+    requireOpen();
+    m_open = false;
+    if (!m_sink->endDocument(m_painter)) {
+        m_sink->abortDocument(m_painter);
+        throw InOutError(WriteFault);
+    }
+}
+
+void PrintStream::abort()
+{
+    if (!m_open)
+        return;
+    m_open = false;
+    m_sink->abortDocument(m_painter);
+}
