@@ -1,6 +1,7 @@
 // The hover rules and their dispatcher on a small stand-in of the dictionary window.
 
 #include "appearance.h"
+#include "hover.h"
 #include "hoverrules.h"
 #include "raisedlabel.h"
 
@@ -9,7 +10,6 @@
 #include <QHelpEvent>
 #include <QLabel>
 #include <QListWidget>
-#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSet>
@@ -19,21 +19,6 @@
 #include <memory>
 
 namespace {
-
-// Moves the pointer onto a point of a control as the window system would: the movement goes
-// to the deepest widget under it and is passed up from there while ignored.
-void hover(QWidget *control, QPoint at = QPoint(-1, -1))
-{
-    QWidget *window = control->window();
-    const QPoint local = at.x() < 0 ? control->rect().center() : at;
-    const QPoint inWindow = control->mapTo(window, local);
-    QWidget *leaf = window->childAt(inWindow);
-    if (!leaf)
-        leaf = window;
-    QMouseEvent move(QEvent::MouseMove, leaf->mapFrom(window, inWindow), inWindow,
-                     window->mapToGlobal(inWindow), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(leaf, &move);
-}
 
 const QString picture = QStringLiteral("Imagen Onírica");
 
