@@ -1,0 +1,491 @@
+// Start-up, the exit button, the exit confirmation and closing the main window, on a real
+// dream table in a temporary database directory.
+
+#include "application.h"
+#include "beep.h"
+#include "dialogs.h"
+#include "errors.h"
+#include "form100.h"
+#include "form2.h"
+#include "form400.h"
+#include "form99.h"
+#include "formabox.h"
+#include "dbmemo.h"
+#include "formaprimera.h"
+#include "modal.h"
+#include "raisedlabel.h"
+#include "roster.h"
+#include "storage.h"
+#include "table.h"
+#include "windowroster.h"
+
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+// Runs an action each time a window is shown, from inside its modal loop, once the window
+// has become the active one (keyboard shortcuts need that).
+class OnShow : public QObject
+{
+public:
+    OnShow(QWidget *window, std::function<void()> action)
+        : QObject(window), m_action(std::move(action)), m_window(window)
+    {
+        window->installEventFilter(this);
+    }
+    int shows = 0;
+    std::function<void()> m_action; // may be replaced between showings
+
+protected:
+    bool eventFilter(QObject *object, QEvent *event) override
+    {
+        if (object != m_window)
+            return false;
+        if (event->type() == QEvent::Show) {
+            ++shows;
+            m_pending = true;
+        } else if (event->type() == QEvent::WindowActivate && m_pending) {
+            m_pending = false;
+            if (m_action)
+                QTimer::singleShot(0, m_window, m_action);
+        }
+        return false;
+    }
+
+private:
+    QWidget *m_window;
+    bool m_pending = false;
+};
+
+QString currentName(Table *table)
+{
+    return table->fieldText(ImagenOnirica);
+}
+
+} // namespace
+
+class TestExit : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void volverKeepsEverything();
+    void exitButtonStoresAChangedRow();
+    void untouchedNewRowIsDroppedBeforeTheQuestion();
+    void closeControlActsLikeVolver();
+    void salirBeepsBeforeTheEnd();
+    void keyboardOfTheConfirmation();
+    void rowThatCannotBePostedStopsTheExit();
+    void closingTheMainWindowKeepsAChangedRow();
+    void closingWithARowThatCannotBePosted();
+    void activationShowsTheIntroOnlyWhenItCounts();
+    void confirmationLayout();
+    void rosterOrder();
+    void startWithoutDatabaseDirectory();
+
+private:
+    void confirmWith(std::function<void()> answer) { m_confirm->m_action = std::move(answer); }
+    QString storedMeaning(const QString &name);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<TFORMAPRIMERA> m_main;
+    std::unique_ptr<TForm99> m_form99;
+    std::unique_ptr<TForm400> m_intro;
+    std::unique_ptr<TFORMABOX> m_box;
+    OnShow *m_confirm = nullptr;
+    OnShow *m_introShown = nullptr;
+    int m_quits = 0;
+    bool m_confirmShownInEdit = false;
+};
+
+void TestExit::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    Storage::create(m_dir->path());
+    {
+        Table table;
+        table.setDatabaseDir(m_dir->path());
+        table.open();
+        for (const char *name : {"Agua", "Luna", "Sol"}) {
+            table.insert();
+            table.setFieldValue(ImagenOnirica, QString::fromUtf8(name));
+            table.setFieldValue(InterpretacionOnirica, QStringLiteral("antes"));
+            table.post();
+        }
+    }
+    m_main = std::make_unique<TFORMAPRIMERA>(m_dir->path());
+    m_form99 = std::make_unique<TForm99>();
+    m_intro = std::make_unique<TForm400>();
+    m_box = std::make_unique<TFORMABOX>();
+    windowRoster().FORMAPRIMERA = m_main.get();
+    windowRoster().Form99 = m_form99.get();
+    windowRoster().Form400 = m_intro.get();
+    windowRoster().FORMABOX = m_box.get();
+    m_confirm = new OnShow(m_form99.get(), nullptr);
+    m_introShown = new OnShow(m_intro.get(), [this] { m_intro->BITBTN1->click(); });
+
+    Dialogs::Script::reset();
+    Dialogs::Script::setUnscripted(Dialogs::Script::Unscripted::DefaultAnswer);
+    Termination::reset();
+    m_quits = 0;
+    Termination::setQuitFunction([this] { ++m_quits; });
+    resetBeepCount();
+
+    m_main->Table1->moveToId(0);
+    m_main->Table1->first();
+    m_main->Table1->next(); // "Luna"
+    QCOMPARE(currentName(m_main->Table1), QStringLiteral("Luna"));
+}
+
+void TestExit::cleanup()
+{
+    m_box.reset();
+    m_intro.reset();
+    m_form99.reset();
+    m_main.reset();
+    windowRoster() = WindowRoster();
+    m_dir.reset();
+}
+
+QString TestExit::storedMeaning(const QString &name)
+{
+    Table table;
+    table.setDatabaseDir(m_dir->path());
+    table.open();
+    if (!table.locate(fieldName(ImagenOnirica), name, {}))
+        return QStringLiteral("<missing>");
+    return table.fieldText(InterpretacionOnirica);
+}
+
+void TestExit::volverKeepsEverything()
+{
+    confirmWith([this] { m_form99->Button2->click(); });
+    m_main->BitBtn2956->click();
+
+    QCOMPARE(m_confirm->shows, 1);
+    QVERIFY(!m_form99->isVisible());
+    QCOMPARE(beepCount(), 2);
+    QVERIFY(m_main->Table1->isActive());
+    QCOMPARE(m_main->Table1->state(), DatasetState::Browse);
+    QCOMPARE(currentName(m_main->Table1), QStringLiteral("Luna"));
+    QCOMPARE(m_introShown->shows, 0);
+    QVERIFY(!Termination::requested());
+    QCOMPARE(m_quits, 0);
+    QVERIFY(Dialogs::Script::shown().isEmpty());
+}
+
+void TestExit::exitButtonStoresAChangedRow()
+{
+    m_main->Table1->edit();
+    m_main->Table1->setFieldValue(InterpretacionOnirica, QStringLiteral("después"));
+    confirmWith([this] {
+        m_confirmShownInEdit = m_main->Table1->state() != DatasetState::Browse;
+        m_form99->Button2->click();
+    });
+    m_main->BitBtn2956->click();
+
+    QCOMPARE(m_confirm->shows, 1);
+    QVERIFY(!m_confirmShownInEdit); // stored before the question
+    QCOMPARE(m_main->Table1->state(), DatasetState::Browse);
+    QCOMPARE(currentName(m_main->Table1), QStringLiteral("Luna"));
+    QCOMPARE(storedMeaning(QStringLiteral("Luna")), QStringLiteral("después"));
+}
+
+void TestExit::untouchedNewRowIsDroppedBeforeTheQuestion()
+{
+    m_main->Table1->insert();
+    qint64 rowsAtQuestion = -1;
+    confirmWith([&] {
+        m_confirmShownInEdit = m_main->Table1->state() != DatasetState::Browse;
+        rowsAtQuestion = m_main->Table1->recordCount();
+        m_form99->Button2->click();
+    });
+    m_main->BitBtn2956->click();
+
+    QCOMPARE(m_confirm->shows, 1);
+    QVERIFY(!m_confirmShownInEdit);
+    QCOMPARE(rowsAtQuestion, 3);
+    QCOMPARE(m_main->Table1->state(), DatasetState::Browse);
+    QVERIFY(Dialogs::Script::shown().isEmpty());
+}
+
+void TestExit::closeControlActsLikeVolver()
+{
+    confirmWith([this] { m_form99->close(); });
+    m_main->BitBtn2956->click();
+
+    QCOMPARE(m_confirm->shows, 1);
+    QVERIFY(!m_form99->isVisible());
+    QCOMPARE(beepCount(), 2); // the second beep too
+    QVERIFY(m_main->Table1->isActive());
+    QCOMPARE(currentName(m_main->Table1), QStringLiteral("Luna"));
+    QVERIFY(!Termination::requested());
+}
+
+void TestExit::salirBeepsBeforeTheEnd()
+{
+    int beepsAtQuit = -1;
+    Termination::setQuitFunction([&] { beepsAtQuit = beepCount(); });
+    confirmWith([this] { m_form99->Button1->click(); });
+    m_main->BitBtn2956->click();
+
+    QVERIFY(Termination::requested());
+    QCOMPARE(beepsAtQuit, 1); // the request comes while the question is up...
+    QVERIFY(!m_form99->isVisible());
+    QCOMPARE(beepCount(), 2); // ...and the handler beeps before the main loop ends
+}
+
+void TestExit::keyboardOfTheConfirmation()
+{
+    // Escape does nothing; Alt+V goes back.
+    bool visibleAfterEscape = false;
+    QWidget *focusAtOpening = nullptr;
+    confirmWith([&] {
+        focusAtOpening = m_form99->focusWidget();
+        QTest::keyClick(m_form99.get(), Qt::Key_Escape);
+        visibleAfterEscape = m_form99->isVisible();
+        QTest::keyClick(m_form99.get(), Qt::Key_V, Qt::AltModifier);
+    });
+    m_main->BitBtn2956->click();
+    QVERIFY(visibleAfterEscape);
+    QCOMPARE(focusAtOpening, m_form99->Button1);
+    QVERIFY(!Termination::requested());
+
+    // Space on the focused "&Volver".
+    confirmWith([&] {
+        m_form99->Button2->setFocus();
+        QTest::keyClick(m_form99->Button2, Qt::Key_Space);
+    });
+    m_main->BitBtn2956->click();
+    QVERIFY(!Termination::requested());
+
+    // Enter on the first button, which has the focus again at the next opening.
+    confirmWith([&] {
+        focusAtOpening = m_form99->focusWidget();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    });
+    m_main->BitBtn2956->click();
+    QCOMPARE(focusAtOpening, m_form99->Button1);
+    QVERIFY(Termination::requested());
+    QCOMPARE(m_confirm->shows, 3);
+    QCOMPARE(beepCount(), 6);
+
+    // Alt+S.
+    Termination::reset();
+    confirmWith([&] { QTest::keyClick(m_form99.get(), Qt::Key_S, Qt::AltModifier); });
+    m_main->BitBtn2956->click();
+    QVERIFY(Termination::requested());
+}
+
+void TestExit::rowThatCannotBePostedStopsTheExit()
+{
+    m_main->Table1->edit();
+    m_main->Table1->setFieldValue(ImagenOnirica, QStringLiteral("Agua")); // duplicate name
+    confirmWith([this] { m_form99->Button1->click(); });
+    m_main->BitBtn2956->click();
+
+    QCOMPARE(m_confirm->shows, 0);
+    QCOMPARE(beepCount(), 1);
+    QCOMPARE(m_main->Table1->state(), DatasetState::Edit);
+    QVERIFY(!Termination::requested());
+    const QVector<Dialogs::Shown> &shown = Dialogs::Script::shown();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown[0].caption, QStringLiteral("NOCTAMBULA v2.0 (Noches de Fortuna)"));
+    QCOMPARE(shown[0].icon, Dialogs::Icon::Critical);
+    QVERIFY(shown[0].text.contains(QStringLiteral("Agua")));
+    QVERIFY(shown[0].text.endsWith(QLatin1Char('.')));
+    QCOMPARE(storedMeaning(QStringLiteral("Luna")), QStringLiteral("antes"));
+}
+
+void TestExit::closingTheMainWindowKeepsAChangedRow()
+{
+    m_main->Table1->edit();
+    m_main->Table1->setFieldValue(InterpretacionOnirica, QStringLiteral("guardado al cerrar"));
+    QVERIFY(m_main->close());
+
+    QVERIFY(Termination::requested());
+    QCOMPARE(m_quits, 1);
+    QCOMPARE(beepCount(), 0);
+    QCOMPARE(m_confirm->shows, 0);
+    QVERIFY(Dialogs::Script::shown().isEmpty());
+    QCOMPARE(storedMeaning(QStringLiteral("Luna")), QStringLiteral("guardado al cerrar"));
+
+    // An untouched new row is simply dropped.
+    Termination::reset();
+    m_main->Table1->insert();
+    QVERIFY(m_main->close());
+    QVERIFY(Termination::requested());
+    QCOMPARE(m_main->Table1->recordCount(), 3);
+}
+
+void TestExit::closingWithARowThatCannotBePosted()
+{
+    m_main->show();
+    QTRY_COMPARE(m_introShown->shows, 1);
+    QTRY_COMPARE(beepCount(), 2);
+    resetBeepCount();
+
+    m_main->Table1->edit();
+    m_main->Table1->setFieldValue(ImagenOnirica, QString()); // the name is required
+    QVERIFY(!m_main->close());
+
+    QVERIFY(m_main->isVisible());
+    QCOMPARE(m_main->Table1->state(), DatasetState::Edit);
+    QVERIFY(!Termination::requested());
+    QCOMPARE(beepCount(), 0);
+    QCOMPARE(m_confirm->shows, 0);
+    const QVector<Dialogs::Shown> &shown = Dialogs::Script::shown();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown[0].text, QStringLiteral("Field 'Imagen Onírica' must have a value."));
+
+    // The user fixes the name; the next close goes through and keeps it.
+    m_main->Table1->setFieldValue(ImagenOnirica, QStringLiteral("Lunas"));
+    QVERIFY(m_main->close());
+    QVERIFY(Termination::requested());
+    QCOMPARE(storedMeaning(QStringLiteral("Lunas")), QStringLiteral("antes"));
+}
+
+void TestExit::activationShowsTheIntroOnlyWhenItCounts()
+{
+    // Start-up: beep, intro, first row, focus to the name editor, beep.
+    m_main->show();
+    QTRY_COMPARE(m_introShown->shows, 1);
+    QTRY_COMPARE(beepCount(), 2);
+    QCOMPARE(currentName(m_main->Table1), QStringLiteral("Agua"));
+    qDebug() << "DBG" << QApplication::focusWidget() << QApplication::activeWindow();
+    QTRY_COMPARE(m_main->focusWidget(), static_cast<QWidget *>(m_main->memo9));
+    QVERIFY(!m_intro->isVisible());
+
+    // Back from the exit confirmation: no intro, same row.
+    m_main->Table1->next();
+    confirmWith([this] { m_form99->Button2->click(); });
+    m_main->BitBtn2956->click();
+    m_main->activateWindow();
+    QTRY_COMPARE(QApplication::activeWindow(), m_main.get());
+    QCoreApplication::processEvents();
+    QCOMPARE(m_introShown->shows, 1);
+    QCOMPARE(currentName(m_main->Table1), QStringLiteral("Luna"));
+
+    // Coming back from the publisher box counts: the intro shows again, the first row.
+    m_box->show();
+    QTRY_COMPARE(ActivationWatcher::focusRecord(), m_box.get());
+    m_main->activateWindow();
+    QTRY_COMPARE(m_introShown->shows, 2);
+    QTRY_COMPARE(currentName(m_main->Table1), QStringLiteral("Agua"));
+    m_box->hide();
+}
+
+void TestExit::confirmationLayout()
+{
+    TForm99 &f = *m_form99;
+    QCOMPARE(f.windowTitle(), QStringLiteral("-"));
+    QCOMPARE(f.RaisedLabel1->text(), QStringLiteral("¿ Desea Salir del Programa ?"));
+    QCOMPARE(f.RaisedLabel1->geometry(), QRect(13, 8, 220, 19));
+    QCOMPARE(f.RaisedLabel1->textStyle(), TRaisedLabel::tsRaised);
+    QCOMPARE(f.RaisedLabel1->fontColor(), QColor(0x80, 0x00, 0x00));
+    QVERIFY(f.RaisedLabel1->isTransparent());
+    QVERIFY(f.RaisedLabel1->font().bold());
+    QCOMPARE(f.RaisedLabel1->font().pixelSize(), 16);
+    QCOMPARE(f.Button1->geometry(), QRect(32, 48, 57, 25));
+    QCOMPARE(f.Button2->geometry(), QRect(152, 48, 57, 25));
+    QCOMPARE(f.Button1->font().pixelSize(), 12);
+    QVERIFY(!f.Button1->isDefault() && !f.Button2->isDefault());
+    QCOMPARE(f.Button1->nextInFocusChain(), f.Button2);
+    const Qt::WindowFlags flags = f.windowFlags();
+    QVERIFY(flags & Qt::WindowCloseButtonHint);
+    QVERIFY(!(flags & Qt::WindowMinimizeButtonHint));
+    QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
+
+    // Pressing on the title label starts the automatic drag and nothing else.
+    confirmWith([&] {
+        QTest::mousePress(f.RaisedLabel1, Qt::LeftButton);
+        QVERIFY(QGuiApplication::overrideCursor());
+        QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::ForbiddenCursor);
+        QTest::mouseRelease(f.RaisedLabel1, Qt::LeftButton);
+        QVERIFY(!QGuiApplication::overrideCursor());
+        QVERIFY(f.isVisible());
+        f.Button2->click();
+    });
+    m_main->BitBtn2956->click();
+    QVERIFY(!Termination::requested());
+}
+
+void TestExit::rosterOrder()
+{
+    cleanup();
+    m_dir = std::make_unique<QTemporaryDir>();
+    Storage::create(m_dir->path());
+    QStringList destroyed;
+    {
+        Roster roster(m_dir->path());
+        const QList<QWidget *> windows{roster.FORMAPRIMERA(), roster.Form99(),  roster.Form2(),
+                                       roster.FORMABOX(),     roster.Form100(), roster.Form400()};
+        for (QWidget *w : windows) {
+            QVERIFY(!w->isVisible());
+            connect(w, &QObject::destroyed,
+                    [&destroyed, name = w->objectName()] { destroyed << name; });
+        }
+        QCOMPARE(windowRoster().FORMAPRIMERA.data(), roster.FORMAPRIMERA());
+        QCOMPARE(windowRoster().Form400.data(), static_cast<QDialog *>(roster.Form400()));
+        QVERIFY(roster.FORMAPRIMERA()->Table1->isActive());
+        QCOMPARE(roster.Form400()->windowTitle(),
+                 QStringLiteral("NOCTAMBULA v2.0 (Noches de Fortuna)"));
+        QCOMPARE(roster.FORMAPRIMERA()->windowTitle(), roster.Form400()->windowTitle());
+        QCOMPARE(roster.Form2()->windowTitle(), QStringLiteral("Acerca de..."));
+        QCOMPARE(roster.FORMABOX()->windowTitle(), QStringLiteral("Arcania"));
+        QCOMPARE(roster.Form100()->windowTitle(), QStringLiteral("Ayuda sobre la Base de Datos"));
+    }
+    QCOMPARE(destroyed,
+             QStringList({"Form400", "Form100", "FORMABOX", "Form2", "Form99", "FORMAPRIMERA"}));
+    QVERIFY(!windowRoster().FORMAPRIMERA);
+}
+
+void TestExit::startWithoutDatabaseDirectory()
+{
+    const QString missing = m_dir->path() + QStringLiteral("/no-such-folder");
+
+    // In the program: the main window cannot be created, no window of the roster exists.
+    cleanup();
+    bool failed = false;
+    try {
+        Roster roster(missing);
+    } catch (const Error &) {
+        failed = true;
+    }
+    QVERIFY(failed);
+    QCOMPARE(QApplication::topLevelWidgets().size(), 0);
+    QVERIFY(!windowRoster().Form99);
+
+    // As a process: the report on stderr and exit code 1.
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    program.setProcessEnvironment(env);
+    program.start(QStringLiteral(DREAMBOOK_PATH), {QStringLiteral("--database-dir"), missing});
+    QVERIFY(program.waitForFinished(60000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 1);
+    const QString err = QString::fromLocal8Bit(program.readAllStandardError());
+    const QRegularExpression report(
+        QStringLiteral("Exception EDBEngineError in module dreambook at (0x)?[0-9a-fA-F]+\\.\n"
+                       "[^\n]*no-such-folder[^\n]*\\.\n"));
+    QVERIFY2(report.match(err).hasMatch(), qPrintable(err));
+}
+
+int main(int argc, char *argv[])
+{
+    Application app(argc, argv);
+    TestExit test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_exit.moc"
