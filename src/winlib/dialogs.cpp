@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QPushButton>
 #include <QQueue>
 
@@ -85,7 +86,10 @@ bool showPrintDialog(QPrinter *printer, QWidget *parent)
 {
     printer->setCopyCount(1);
     QPrintDialog dialog(printer, parent);
-    dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
+    // Printing to a file is offered only where the system has no printer, so that the
+    // dialog always leads somewhere.
+    dialog.setOption(QAbstractPrintDialog::PrintToFile,
+                     QPrinterInfo::availablePrinterNames().isEmpty());
     dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
     return showModal(&dialog) == QDialog::Accepted;

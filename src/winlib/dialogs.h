@@ -49,7 +49,8 @@ std::optional<QString> input(const QString &caption, const QString &prompt,
                              const QString &text = QString(), int maxLength = 255);
 
 // The print dialog for printer: copies preset to 1, no page range, selection or print to
-// file. True when the user confirms it.
+// file (a PDF file is offered only where the system has no printer). True when the user
+// confirms it.
 bool print(QPrinter *printer, QWidget *parent = nullptr);
 
 // Scripting, for tests.
