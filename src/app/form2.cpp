@@ -1,14 +1,183 @@
 #include "form2.h"
 
 #include "appearance.h"
+#include "application.h"
+#include "autodrag.h"
+#include "beep.h"
+#include "formabox.h"
+#include "infotexts.h"
+#include "infowidgets.h"
+#include "modal.h"
 #include "placement.h"
+#include "raisedlabel.h"
+#include "windowroster.h"
 
-TForm2::TForm2(QWidget *parent) : QDialog(parent)
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QTextBlockFormat>
+#include <QTextCursor>
+#include <QTextEdit>
+
+namespace {
+
+TRaisedLabel *makeTitle(const char *name, const QString &text, const QRect &bounds, int height,
+                        const QColor &color, TRaisedLabel::TTextStyle style, QWidget *parent)
 {
+    auto *label = new TRaisedLabel(text, parent);
+    label->setObjectName(QLatin1String(name));
+    label->setGeometry(bounds);
+    label->setFont(makeFont(QStringLiteral("Arial"), height, true));
+    label->setFontColor(color);
+    label->setTransparent(true);
+    label->setTextStyle(style);
+    return label;
+}
+
+QPushButton *makeGlyphButton(const char *name, const QString &glyph, const QRect &bounds,
+                             QWidget *parent)
+{
+    auto *button = new QPushButton(parent);
+    button->setObjectName(QLatin1String(name));
+    button->setGeometry(bounds);
+    const QPixmap picture(glyph);
+    button->setIcon(picture);
+    button->setIconSize(picture.size());
+    // Enter takes the focused button; no button is the window's default.
+    button->setAutoDefault(true);
+    button->setDefault(false);
+    return button;
+}
+
+} // namespace
+
+TForm2::TForm2(QWidget *parent) : QDialog(parent), m_pointer(new PointerMoves(this))
+{
+    initInfoResources();
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Acerca de..."));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     setFont(makeFont(QStringLiteral("System"), 13));
     placeCentredClient(this, {447, 345}, WindowBorder::Sizeable);
+
+    Panel2 = new BevelPanel(this);
+    Panel2->setObjectName(QStringLiteral("Panel2"));
+    Panel2->setGeometry(8, 8, 433, 329);
+    Panel2->setBevels(BevelPanel::Raised, BevelPanel::Lowered, 2, 1);
+    Panel2->setSingleBorder(true);
+
+    RaisedLabel1 = makeTitle("RaisedLabel1", QStringLiteral("NOCTAMBULA  v2.0"), {64, 8, 306, 37},
+                             32, Colors::clRed, TRaisedLabel::tsRaised, Panel2);
+    RaisedLabel2 = makeTitle("RaisedLabel2", QStringLiteral("(Noches de Fortuna)"),
+                             {80, 48, 281, 32}, 27, Colors::clRed, TRaisedLabel::tsRaised, Panel2);
+    RaisedLabel3 = makeTitle("RaisedLabel3", QStringLiteral("Realizado por:"), {16, 96, 168, 29},
+                             24, Colors::clNavy, TRaisedLabel::tsRecessed, Panel2);
+    RaisedLabel4 = makeTitle("RaisedLabel4", InfoTexts::publisherName(), {192, 96, 177, 33}, 28,
+                             Colors::clNavy, TRaisedLabel::tsRaised, Panel2);
+    RaisedLabel5 = makeTitle("RaisedLabel5", InfoTexts::contactHeading(), {88, 144, 194, 19}, 17,
+                             Colors::clNavy, TRaisedLabel::tsRaised, Panel2);
+
+    Memo6 = new QTextEdit(Panel2);
+    Memo6->setObjectName(QStringLiteral("Memo6"));
+    Memo6->setGeometry(88, 168, 257, 89);
+    Memo6->setFont(makeFont(QStringLiteral("Arial"), 12));
+    Memo6->setAcceptRichText(false);
+    Memo6->setReadOnly(true);
+    Memo6->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Memo6->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Memo6->setPlainText(InfoTexts::aboutMemo().join(QLatin1Char('\n')));
+    QTextCursor all(Memo6->document());
+    all.select(QTextCursor::Document);
+    QTextBlockFormat centred;
+    centred.setAlignment(Qt::AlignHCenter);
+    all.mergeBlockFormat(centred);
+    QPalette memoPalette = Memo6->palette();
+    memoPalette.setColor(QPalette::Text, Colors::clBlack);
+    Memo6->setPalette(memoPalette);
+
+    Panel1 = new BevelPanel(Panel2);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setGeometry(16, 280, 401, 33);
+    Panel1->setBevels(BevelPanel::None, BevelPanel::Raised, 1, 1);
+    Panel1->setSingleBorder(true, true);
+    Panel1->setFont(makeFont(QStringLiteral("Arial"), 12));
+    QPalette black = Panel1->palette();
+    black.setColor(QPalette::WindowText, Colors::clBlack);
+    Panel1->setPalette(black);
+
+    botondre333 = makeGlyphButton("botondre333", QStringLiteral(":/info/glyphs/botondre333.xpm"),
+                                  {368, 216, 49, 41}, Panel2);
+    botondre333->setToolTip(QStringLiteral("Arcania (Distribuidor)"));
+    suppressToolTip(botondre333);
+
+    SALIRACERCA = makeGlyphButton("SALIRACERCA", QStringLiteral(":/info/glyphs/saliracerca.xpm"),
+                                  {24, 224, 49, 41}, this);
+    SALIRACERCA->setToolTip(QStringLiteral("Volver al Menú"));
+    SALIRACERCA->raise();
+    setTabOrder(SALIRACERCA, botondre333);
+
+    // Pointer movement, part by part.
+    using Rule = AboutPointerRule;
+    const auto bind = [this](QWidget *control, const Rule &rule) {
+        m_pointer->bind(control, [this, rule] { applyPointerRule(rule); });
+    };
+    bind(this, {Rule::Unchanged, InfoTexts::publisherLine()});
+    bind(Panel2, {Rule::Hidden, InfoTexts::publisherLine()});
+    for (TRaisedLabel *label :
+         {RaisedLabel1, RaisedLabel2, RaisedLabel3, RaisedLabel4, RaisedLabel5})
+        bind(label, {Rule::Hidden, InfoTexts::telephoneLine()});
+    bind(Memo6->viewport(), {Rule::Hidden, InfoTexts::telephoneLine()});
+    m_pointer->absorb(Memo6); // its frame and scroll bar
+    bind(Panel1, {Rule::Hidden, QString()});
+    bind(botondre333, {Rule::Shown, InfoTexts::publisherLine()});
+    bind(SALIRACERCA, {Rule::Hidden, InfoTexts::closeHint()});
+
+    for (QWidget *control :
+         std::initializer_list<QWidget *>{Panel2, RaisedLabel1, RaisedLabel2, RaisedLabel3,
+                                          RaisedLabel4, RaisedLabel5, Memo6, Panel1, botondre333})
+        AutoDrag::install(control);
+
+    connect(SALIRACERCA, &QPushButton::clicked, this, guarded([this] { SALIRACERCAClick(); }));
+    connect(botondre333, &QPushButton::clicked, this, guarded([this] { botondre333Click(); }));
+    auto *activation = new ActivationWatcher(this);
+    connect(activation, &ActivationWatcher::activated, this, guarded([this] { FormActivate(); }));
+}
+
+void TForm2::FormActivate()
+{
+    Panel1->setCaption(QString());
+    SALIRACERCA->setFocus(Qt::OtherFocusReason);
+}
+
+void TForm2::SALIRACERCAClick()
+{
+    beep();
+    close();
+}
+
+void TForm2::botondre333Click()
+{
+    beep();
+}
+
+void TForm2::applyPointerRule(const AboutPointerRule &rule)
+{
+    auto *box = qobject_cast<TFORMABOX *>(windowRoster().FORMABOX);
+    if (box) {
+        if (rule.box == AboutPointerRule::Shown)
+            box->makeVisible(this);
+        else if (rule.box == AboutPointerRule::Hidden)
+            box->hide();
+    }
+    Panel1->setCaption(rule.status);
+}
+
+void TForm2::keyPressEvent(QKeyEvent *event)
+{
+    // The window has no cancel button: Escape does nothing.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }

@@ -2,12 +2,61 @@
 
 #include "appearance.h"
 #include "application.h"
+#include "autodrag.h"
+#include "infowidgets.h"
+#include "modal.h"
 #include "placement.h"
+#include "raisedlabel.h"
 
+#include <QKeyEvent>
+#include <QPixmap>
 #include <QPushButton>
+#include <QTimer>
 
-TForm400::TForm400(QWidget *parent) : QDialog(parent)
+namespace IntroSchemes {
+
+IntroScheme a()
 {
+    return {Colors::clRed, Colors::clBlue, Colors::clBlue};
+}
+
+IntroScheme b()
+{
+    return {Colors::clBlue, Colors::clRed, Colors::clNavy};
+}
+
+} // namespace IntroSchemes
+
+namespace {
+
+// A picture control: the bitmap centred in the control, cut at its edges, never scaled.
+QLabel *makePicture(const char *name, const QString &resource, QWidget *parent)
+{
+    auto *picture = new QLabel(parent);
+    picture->setObjectName(QLatin1String(name));
+    picture->setGeometry(8, 8, 601, 420);
+    picture->setAlignment(Qt::AlignCenter);
+    picture->setPixmap(QPixmap(resource));
+    return picture;
+}
+
+TRaisedLabel *makeTitle(const char *name, const QString &caption, const QRect &bounds, int height,
+                        QWidget *parent)
+{
+    auto *label = new TRaisedLabel(caption, parent);
+    label->setObjectName(QLatin1String(name));
+    label->setGeometry(bounds);
+    label->setFont(makeFont(QStringLiteral("Arial"), height, true));
+    label->setTransparent(true);
+    label->setTextStyle(TRaisedLabel::tsRaised);
+    return label;
+}
+
+} // namespace
+
+TForm400::TForm400(QWidget *parent) : QDialog(parent), m_pointer(new PointerMoves(this))
+{
+    initInfoResources();
     setObjectName(QStringLiteral("Form400"));
     setWindowTitle(applicationTitle());
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -15,16 +64,127 @@ TForm400::TForm400(QWidget *parent) : QDialog(parent)
     setFont(makeFont(QStringLiteral("MS Sans Serif"), 11));
     placeCentred(this, {648, 488}, WindowBorder::Sizeable);
     setWindowState(windowState() | Qt::WindowMaximized);
+    setAutoFillBackground(true);
+    setColor(Colors::clBlue);
+
+    Panel1 = new BevelPanel(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setGeometry(8, 8, 617, 436);
+    Panel1->setColor(Colors::clBlack);
+    Panel1->setBevels(BevelPanel::Raised, BevelPanel::Lowered, 3, 1);
+
+    Image3 = makePicture("Image3", QStringLiteral(":/info/intro/noche.bmp"), Panel1);
+    Image1 = makePicture("Image1", QStringLiteral(":/info/intro/sueno.bmp"), Panel1);
+    Label1 = makeTitle("Label1", QStringLiteral("NOCTAMBULA"), {88, 8, 433, 70}, 60, Panel1);
+    Label2 =
+        makeTitle("Label2", QStringLiteral("(NOCHES DE FORTUNA)"), {112, 72, 394, 37}, 32, Panel1);
+    Label1->setFontColor(Colors::clRed);
+    Label2->setFontColor(Colors::clBlue);
 
     BITBTN1 = new QPushButton(QStringLiteral("&Inicio"), this);
     BITBTN1->setObjectName(QStringLiteral("BITBTN1"));
     BITBTN1->setGeometry(552, 400, 57, 25);
     BITBTN1->setFont(makeFont(QStringLiteral("MS Sans Serif"), 11, true));
+    QPalette buttonPalette = BITBTN1->palette();
+    buttonPalette.setColor(QPalette::ButtonText, Colors::clRed);
+    BITBTN1->setPalette(buttonPalette);
+    BITBTN1->setAutoDefault(true);
+    BITBTN1->setToolTip(QStringLiteral("Haga clic aquí para comenzar"));
+    suppressToolTip(BITBTN1);
+    BITBTN1->raise();
     BITBTN1->setFocus();
-    connect(BITBTN1, &QPushButton::clicked, this, &TForm400::Button1Click);
+
+    m_pointer->bind(BITBTN1, [this] { BITBTN1MouseMove(); });
+    m_pointer->bind(Image1, [this] { Image1MouseMove(); });
+    m_pointer->bind(Image3, [this] { Image3MouseMove(); });
+    AutoDrag::install(Image3);
+    AutoDrag::install(Label1);
+    AutoDrag::install(Label2);
+
+    connect(BITBTN1, &QPushButton::clicked, this, guarded([this] { Button1Click(); }));
+    auto *activation = new ActivationWatcher(this);
+    connect(activation, &ActivationWatcher::activated, this, guarded([this] { FormActivate(); }));
+
+    // Both timers run from creation to shutdown, shown or not.
+    Timer2 = new QTimer(this);
+    Timer2->setObjectName(QStringLiteral("Timer2"));
+    Timer2->setInterval(2000);
+    connect(Timer2, &QTimer::timeout, this, guarded([this] { Timer2Timer(); }));
+    Timer2->start();
+    Timer3 = new QTimer(this);
+    Timer3->setObjectName(QStringLiteral("Timer3"));
+    Timer3->setInterval(2100);
+    connect(Timer3, &QTimer::timeout, this, guarded([this] { Timer3Timer(); }));
+    Timer3->start();
+}
+
+QColor TForm400::color() const
+{
+    return palette().color(QPalette::Window);
+}
+
+void TForm400::setColor(const QColor &color)
+{
+    QPalette windowPalette = palette();
+    windowPalette.setColor(QPalette::Window, color);
+    setPalette(windowPalette);
+}
+
+void TForm400::applyScheme(const IntroScheme &scheme)
+{
+    Label1->setFontColor(scheme.title);
+    Label2->setFontColor(scheme.subtitle);
+    setColor(scheme.window);
+    Label1->setTextStyle(TRaisedLabel::tsRaised);
+    Label2->setTextStyle(TRaisedLabel::tsRaised);
+}
+
+void TForm400::FormActivate()
+{
+    Image3->show();
+    Image1->hide();
+    setColor(Colors::clNavy);
 }
 
 void TForm400::Button1Click()
 {
     close();
+}
+
+void TForm400::BITBTN1MouseMove()
+{
+    Image1->show();
+    Image3->hide();
+}
+
+void TForm400::Image1MouseMove()
+{
+    Image3->show();
+    Image1->hide();
+}
+
+void TForm400::Image3MouseMove()
+{
+    Image3->show();
+    Image1->hide();
+}
+
+void TForm400::Timer2Timer()
+{
+    applyScheme(IntroSchemes::a());
+}
+
+void TForm400::Timer3Timer()
+{
+    applyScheme(IntroSchemes::b());
+}
+
+void TForm400::keyPressEvent(QKeyEvent *event)
+{
+    // The window has no cancel button: Escape does nothing.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }

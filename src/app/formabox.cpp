@@ -1,7 +1,35 @@
 #include "formabox.h"
 
 #include "appearance.h"
+#include "application.h"
+#include "autodrag.h"
+#include "beep.h"
+#include "infotexts.h"
+#include "infowidgets.h"
+#include "modal.h"
 #include "placement.h"
+#include "raisedlabel.h"
+#include "windowroster.h"
+
+#include <QKeyEvent>
+#include <QWindow>
+
+namespace {
+
+TRaisedLabel *makeHeading(const char *name, const QString &text, const QRect &bounds, int height,
+                          QWidget *parent)
+{
+    auto *label = new TRaisedLabel(text, parent);
+    label->setObjectName(QLatin1String(name));
+    label->setGeometry(bounds);
+    label->setFont(makeFont(QStringLiteral("Arial"), height, true));
+    label->setFontColor(Colors::clBlack);
+    label->setTransparent(true);
+    label->setTextStyle(TRaisedLabel::tsRaised);
+    return label;
+}
+
+} // namespace
 
 TFORMABOX::TFORMABOX(QWidget *parent) : QDialog(parent)
 {
@@ -12,4 +40,92 @@ TFORMABOX::TFORMABOX(QWidget *parent) : QDialog(parent)
     setFont(makeFont(QStringLiteral("MS Sans Serif"), 11));
     setFixedSize(282, 280);
     placeCentredClient(this, {282, 280}, WindowBorder::Dialog);
+
+    Panel1 = new BevelPanel(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setGeometry(0, 0, 281, 281);
+    Panel1->setBevels(BevelPanel::Raised, BevelPanel::Lowered, 1, 1);
+    Panel1->setSingleBorder(true);
+    AutoDrag::install(Panel1);
+
+    RaisedLabel1 =
+        makeHeading("RaisedLabel1", InfoTexts::publisherName(), {0, 8, 281, 22}, 19, Panel1);
+    RaisedLabel1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+
+    Comments = new QLabel(InfoTexts::publisherComments(), Panel1);
+    Comments->setObjectName(QStringLiteral("Comments"));
+    Comments->setTextFormat(Qt::PlainText);
+    Comments->setGeometry(16, 32, 241, 80);
+    Comments->setFont(makeFont(QStringLiteral("Arial"), 13));
+    Comments->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    Comments->setWordWrap(true);
+    QPalette blue = Comments->palette();
+    blue.setColor(QPalette::WindowText, Colors::clBlue);
+    Comments->setPalette(blue);
+
+    RaisedLabel2 =
+        makeHeading("RaisedLabel2", InfoTexts::contactHeading(), {16, 120, 194, 19}, 17, Panel1);
+
+    const QStringList lines = InfoTexts::boxContactLines();
+    QLabel **labels[] = {&Label1, &Label2, &Label3, &Label4, &Label5, &Label6, &Label7};
+    const int tops[] = {144, 160, 176, 192, 208, 232, 248};
+    for (int i = 0; i < 7; ++i) {
+        QLabel *label = makePlainLabel(lines.value(i), makeFont(QStringLiteral("Arial"), 13),
+                                       Colors::clBlue, Panel1);
+        label->setObjectName(QStringLiteral("Label%1").arg(i + 1));
+        label->move(16, tops[i]);
+        AutoDrag::install(label);
+        *labels[i] = label;
+    }
+
+    auto *activation = new ActivationWatcher(this);
+    connect(activation, &ActivationWatcher::activated, this, guarded([this] { FormActivate(); }));
+}
+
+void TFORMABOX::makeVisible(QWidget *window)
+{
+    if (isVisible())
+        return;
+    // The box belongs to the window it is shown over, so that window's modal loop does not
+    // shut it out; it stays on screen when that window closes.
+    if (window) {
+        window->winId();
+        winId();
+        windowHandle()->setTransientParent(window->windowHandle());
+    }
+    show();
+    raise();
+    activateWindow();
+}
+
+void TFORMABOX::FormActivate()
+{
+    beep();
+}
+
+void TFORMABOX::hideEvent(QHideEvent *event)
+{
+    QDialog::hideEvent(event);
+    if (!isActiveWindow())
+        return;
+    // Hidden while active, the box hands the activation back: to the About window when it
+    // is open, else to the main window.
+    const WindowRoster &roster = windowRoster();
+    QWidget *next = nullptr;
+    if (roster.Form2 && roster.Form2->isVisible())
+        next = roster.Form2;
+    else if (roster.FORMAPRIMERA && roster.FORMAPRIMERA->isVisible())
+        next = roster.FORMAPRIMERA;
+    if (next)
+        next->activateWindow();
+}
+
+void TFORMABOX::keyPressEvent(QKeyEvent *event)
+{
+    // The box has no buttons: Escape does nothing.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
