@@ -4,6 +4,7 @@
 #include "application.h"
 #include "beep.h"
 #include "datasource.h"
+#include "dbmemo.h"
 #include "modal.h"
 #include "placement.h"
 #include "table.h"
@@ -11,7 +12,6 @@
 
 #include <QCloseEvent>
 #include <QFrame>
-#include <QPlainTextEdit>
 #include <QPushButton>
 
 namespace {
@@ -54,7 +54,7 @@ TFORMAPRIMERA::TFORMAPRIMERA(const QString &databaseDir, QWidget *parent) : QWid
     BitBtn2956->setObjectName(QStringLiteral("BitBtn2956"));
     BitBtn2956->setGeometry(104, 8, 41, 41);
 
-    memo9 = new QPlainTextEdit(Panel1);
+    memo9 = new TDBMemo(Panel1);
     memo9->setObjectName(QStringLiteral("memo9"));
     memo9->setGeometry(8, 88, 281, 25);
 
@@ -64,6 +64,29 @@ TFORMAPRIMERA::TFORMAPRIMERA(const QString &databaseDir, QWidget *parent) : QWid
 }
 
 TFORMAPRIMERA::~TFORMAPRIMERA() = default;
+
+void TFORMAPRIMERA::restoreStandardPrompts() {}
+void TFORMAPRIMERA::hideRecordList() {}
+void TFORMAPRIMERA::BitBoton9812Click() {}
+void TFORMAPRIMERA::BOTONNAIPESClick() {}
+void TFORMAPRIMERA::BitBtn7gfClick() {}
+void TFORMAPRIMERA::BOTONAYUDAClick() {}
+void TFORMAPRIMERA::DBNavigator3Click() {}
+void TFORMAPRIMERA::DBNavigator4Click() {}
+void TFORMAPRIMERA::DBNavigator5Click() {}
+void TFORMAPRIMERA::NUEVOClick() {}
+void TFORMAPRIMERA::DBNavigator1Click() {}
+void TFORMAPRIMERA::DBNavigator7Click() {}
+void TFORMAPRIMERA::DBNavigator6Click() {}
+void TFORMAPRIMERA::DBNavigator2Click() {}
+void TFORMAPRIMERA::memo9Click() {}
+void TFORMAPRIMERA::memo10Click() {}
+void TFORMAPRIMERA::Memo11Click() {}
+void TFORMAPRIMERA::DBImage1Click() {}
+void TFORMAPRIMERA::memo9KeyPress(int key)
+{
+    Q_UNUSED(key)
+}
 
 void TFORMAPRIMERA::FormActivate()
 {

@@ -3,6 +3,7 @@
 
 #include "application.h"
 #include "beep.h"
+#include "dbmemo.h"
 #include "dialogs.h"
 #include "errors.h"
 #include "form100.h"
@@ -10,7 +11,7 @@
 #include "form400.h"
 #include "form99.h"
 #include "formabox.h"
-#include "dbmemo.h"
+
 #include "formaprimera.h"
 #include "modal.h"
 #include "raisedlabel.h"

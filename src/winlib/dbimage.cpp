@@ -1,0 +1,239 @@
+#include "dbimage.h"
+
+#include "appearance.h"
+#include "application.h"
+#include "datasource.h"
+#include "picturecodec.h"
+#include "table.h"
+
+#include <QBuffer>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace {
+
+// A picture as the field stores it: the bitmap file image behind the field header.
+QByteArray storedForm(const QImage &picture)
+{
+    QByteArray bitmap;
+    QBuffer buffer(&bitmap);
+    buffer.open(QIODevice::WriteOnly);
+    picture.save(&buffer, "BMP");
+    return PictureCodec::encode(bitmap);
+}
+
+// A clipboard image as a bitmap: transparent parts are laid on white, as a bitmap has no
+// transparency.
+QImage asBitmap(const QImage &image)
+{
+    if (!image.hasAlphaChannel())
+        return image;
+    QImage opaque(image.size(), QImage::Format_RGB32);
+    opaque.fill(Qt::white);
+    QPainter painter(&opaque);
+    painter.drawImage(0, 0, image);
+    return opaque;
+}
+
+bool fitsTheField(const QImage &image)
+{
+    return image.width() <= PictureCodec::MaxSide && image.height() <= PictureCodec::MaxSide &&
+           qint64(image.width()) * image.height() <= PictureCodec::MaxPixels;
+}
+
+} // namespace
+
+TDBImage::TDBImage(QWidget *parent) : QFrame(parent)
+{
+    setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void TDBImage::setDataSource(DataSource *source)
+{
+    if (m_dataSource == source)
+        return;
+    if (m_dataSource)
+        disconnect(m_dataSource, nullptr, this, nullptr);
+    m_dataSource = source;
+    if (source) {
+        connect(source, &DataSource::dataChanged, this, [this]() { loadPicture(); });
+        connect(source, &DataSource::fieldChanged, this, [this](int field) {
+            if (field == m_field && !m_modified)
+                loadPicture();
+        });
+        connect(source, &DataSource::updateRecordRequested, this, [this]() {
+            try {
+                updateRecord();
+            } catch (...) {
+                setFocus();
+                throw;
+            }
+        });
+    }
+    loadPicture();
+}
+
+void TDBImage::setDataField(int field)
+{
+    m_field = field;
+    loadPicture();
+}
+
+void TDBImage::setPicture(const QImage &picture, bool modified)
+{
+    m_picture = picture;
+    m_modified = modified;
+    update();
+}
+
+void TDBImage::loadPicture()
+{
+    const Table *table = m_dataSource ? m_dataSource->dataSet() : nullptr;
+    QImage picture;
+    if (table && table->isActive() && m_field >= 0 && m_field < FieldCount) {
+        const QByteArray stored = table->fieldBytes(m_field);
+        if (!stored.isEmpty()) {
+            // Only a value that is a sound bitmap is decoded; anything else shows no
+            // picture and stays in the field as it is.
+            const QByteArray bitmap = PictureCodec::bitmapFile(stored);
+            if (PictureCodec::isDecodableBitmap(bitmap))
+                picture.loadFromData(bitmap, "BMP");
+        }
+    }
+    setPicture(picture, false);
+}
+
+void TDBImage::updateRecord()
+{
+    if (!m_modified)
+        return;
+    Table *table = m_dataSource ? m_dataSource->dataSet() : nullptr;
+    if (!table)
+        return;
+    const QVariant value = m_picture.isNull() ? QVariant() : QVariant(storedForm(m_picture));
+    m_modified = false;
+    try {
+        table->setFieldValue(m_field, value);
+    } catch (...) {
+        m_modified = true;
+        throw;
+    }
+}
+
+bool TDBImage::beginEdit()
+{
+    return m_dataSource && m_field >= 0 && m_dataSource->edit();
+}
+
+void TDBImage::copyToClipboard()
+{
+    if (!m_picture.isNull())
+        QGuiApplication::clipboard()->setImage(m_picture);
+}
+
+void TDBImage::cutToClipboard()
+{
+    if (m_picture.isNull() || !beginEdit())
+        return;
+    copyToClipboard();
+    setPicture(QImage(), true);
+}
+
+void TDBImage::pasteFromClipboard()
+{
+    const QMimeData *data = QGuiApplication::clipboard()->mimeData();
+    if (!data || !data->hasImage())
+        return;
+    const QImage image = qvariant_cast<QImage>(data->imageData());
+    if (image.isNull() || !fitsTheField(image))
+        return;
+    if (!beginEdit())
+        return;
+    setPicture(asBitmap(image), true);
+}
+
+void TDBImage::paintEvent(QPaintEvent *event)
+{
+    Q_UNUSED(event)
+    QPainter painter(this);
+    const QRect inside = contentsRect();
+    painter.fillRect(inside, systemColor(SystemColor::Window, palette()));
+    if (!m_picture.isNull()) {
+        painter.save();
+        painter.setClipRect(inside);
+        const int x = inside.x() + (inside.width() - m_picture.width()) / 2;
+        const int y = inside.y() + (inside.height() - m_picture.height()) / 2;
+        painter.drawImage(x, y, m_picture);
+        painter.restore();
+    }
+    if (hasFocus()) {
+        painter.setPen(systemColor(SystemColor::WindowFrame, palette()));
+        painter.drawRect(inside.adjusted(0, 0, -1, -1));
+    }
+    drawFrame(&painter);
+}
+
+void TDBImage::keyPressEvent(QKeyEvent *event)
+{
+    const int key = event->key();
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    const bool ctrl = mods == Qt::ControlModifier;
+    const bool shift = mods == Qt::ShiftModifier;
+    if ((ctrl && (key == Qt::Key_C || key == Qt::Key_Insert))) {
+        copyToClipboard();
+    } else if ((ctrl && key == Qt::Key_X) || (shift && key == Qt::Key_Delete)) {
+        runHandler([this]() { cutToClipboard(); });
+    } else if ((ctrl && key == Qt::Key_V) || (shift && key == Qt::Key_Insert)) {
+        runHandler([this]() { pasteFromClipboard(); });
+    } else if (key == Qt::Key_Escape && mods == Qt::NoModifier) {
+        loadPicture();
+    } else if ((key == Qt::Key_Return || key == Qt::Key_Enter) && mods == Qt::NoModifier) {
+        // The picture of the current row is shown whenever the row changes: nothing to do.
+    } else {
+        QFrame::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+}
+
+bool TDBImage::event(QEvent *event)
+{
+    // The clipboard shortcuts are the control's own while it has the focus.
+    if (event->type() == QEvent::ShortcutOverride) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (key->matches(QKeySequence::Copy) || key->matches(QKeySequence::Cut) ||
+            key->matches(QKeySequence::Paste)) {
+            event->accept();
+            return true;
+        }
+    }
+    return QFrame::event(event);
+}
+
+void TDBImage::mousePressEvent(QMouseEvent *event)
+{
+    m_pressed = event->button() == Qt::LeftButton;
+    QFrame::mousePressEvent(event);
+}
+
+void TDBImage::mouseReleaseEvent(QMouseEvent *event)
+{
+    const bool click =
+        m_pressed && event->button() == Qt::LeftButton && rect().contains(event->pos());
+    m_pressed = false;
+    QFrame::mouseReleaseEvent(event);
+    if (click)
+        emit clicked();
+}
+
+void TDBImage::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    // Shows the picture of the current row, which is shown already.
+    event->accept();
+}

@@ -1,0 +1,266 @@
+#include "dbmemo.h"
+
+#include "application.h"
+#include "datasource.h"
+#include "fields.h"
+#include "table.h"
+
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
+
+#include <memory>
+
+TDBMemo::TDBMemo(QWidget *parent) : TMemo(parent)
+{
+    connect(this, &QPlainTextEdit::textChanged, this, [this]() {
+        if (!m_loading)
+            m_modified = true;
+    });
+    updateReadOnly();
+}
+
+void TDBMemo::setDataSource(DataSource *source)
+{
+    if (m_dataSource == source)
+        return;
+    if (m_dataSource)
+        disconnect(m_dataSource, nullptr, this, nullptr);
+    m_dataSource = source;
+    if (source) {
+        connect(source, &DataSource::stateChanged, this, &TDBMemo::updateReadOnly);
+        connect(source, &DataSource::dataChanged, this, [this]() { load(); });
+        connect(source, &DataSource::fieldChanged, this, [this](int field) {
+            if (field == m_field)
+                load();
+        });
+        connect(source, &DataSource::updateRecordRequested, this, [this]() {
+            try {
+                updateRecord();
+            } catch (...) {
+                setFocus();
+                throw;
+            }
+        });
+        connect(source, &DataSource::focusFieldRequested, this, [this](int field) {
+            if (field == m_field && isVisible() && isEnabled())
+                setFocus();
+        });
+    }
+    updateReadOnly();
+    load();
+}
+
+void TDBMemo::setDataField(int field)
+{
+    m_field = field;
+    load();
+}
+
+void TDBMemo::setMaxLength(int length)
+{
+    m_maxLength = qMax(0, length);
+}
+
+bool TDBMemo::isMemoField() const
+{
+    return m_field >= 0 && m_field < FieldCount && fieldDef(m_field).kind == FieldKind::Memo;
+}
+
+bool TDBMemo::editing() const
+{
+    const Table *table = m_dataSource ? m_dataSource->dataSet() : nullptr;
+    if (!table)
+        return false;
+    switch (table->state()) {
+    case DatasetState::Edit:
+    case DatasetState::Insert:
+    case DatasetState::SetKey:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TDBMemo::updateReadOnly()
+{
+    // While the dataset browses, the text refuses changes; the caret still moves and text
+    // can be selected and copied.
+    const bool readOnly = !editing();
+    if (readOnly == isReadOnly())
+        return;
+    setReadOnly(readOnly);
+    if (readOnly)
+        setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+}
+
+void TDBMemo::load()
+{
+    const Table *table = m_dataSource ? m_dataSource->dataSet() : nullptr;
+    QString text;
+    if (table && table->isActive() && m_field >= 0 && m_field < FieldCount)
+        text = table->fieldText(m_field);
+    if (text != toPlainText()) {
+        m_loading = true;
+        setPlainText(text);
+        m_loading = false;
+    }
+    m_modified = false;
+}
+
+void TDBMemo::reset()
+{
+    m_modified = false;
+    load();
+}
+
+void TDBMemo::updateRecord()
+{
+    if (!m_modified || !editing())
+        return;
+    Table *table = m_dataSource->dataSet();
+    table->setFieldValue(m_field, toPlainText());
+    m_modified = false;
+}
+
+bool TDBMemo::beginEdit()
+{
+    if (editing())
+        return true;
+    if (!m_dataSource || m_field < 0)
+        return false;
+    const bool ok = m_dataSource->edit();
+    updateReadOnly();
+    return ok && editing();
+}
+
+bool TDBMemo::startsEdit(const QKeyEvent *event) const
+{
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    switch (event->key()) {
+    case Qt::Key_Backspace:
+    case Qt::Key_Delete:
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return m_wantReturns;
+    case Qt::Key_Insert:
+        return mods == Qt::ShiftModifier;
+    case Qt::Key_V:
+    case Qt::Key_X:
+        if (mods == Qt::ControlModifier)
+            return true;
+        break;
+    default:
+        break;
+    }
+    if (mods & (Qt::ControlModifier | Qt::MetaModifier))
+        return false;
+    const QString text = event->text();
+    return !text.isEmpty() && text.at(0).isPrint();
+}
+
+QString TDBMemo::limited(const QString &text) const
+{
+    if (m_maxLength <= 0)
+        return text;
+    const int used = toPlainText().length() - textCursor().selectedText().length();
+    return text.left(qMax(0, m_maxLength - used));
+}
+
+void TDBMemo::keyPressEvent(QKeyEvent *event)
+{
+    bool consumed = false;
+    emit keyPressed(event->key(), &consumed);
+    if (consumed) {
+        event->accept();
+        return;
+    }
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        reset();
+        event->accept();
+        return;
+    }
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && !m_wantReturns) {
+        event->ignore();
+        return;
+    }
+    if (startsEdit(event)) {
+        bool ok = false;
+        runHandler([&]() { ok = beginEdit(); });
+        if (!ok) {
+            event->accept();
+            return;
+        }
+        const QString text = event->text();
+        if (m_maxLength > 0 && !text.isEmpty() && text.at(0).isPrint() &&
+            !(event->modifiers() & Qt::ControlModifier) && limited(text).isEmpty()) {
+            event->accept();
+            return;
+        }
+    }
+    TMemo::keyPressEvent(event);
+}
+
+void TDBMemo::focusOutEvent(QFocusEvent *event)
+{
+    TMemo::focusOutEvent(event);
+    if (isMemoField() && m_modified) {
+        if (!runHandler([this]() { updateRecord(); }))
+            setFocus();
+    }
+}
+
+void TDBMemo::insertFromMimeData(const QMimeData *source)
+{
+    if (!source || !source->hasText())
+        return;
+    bool ok = false;
+    runHandler([&]() { ok = beginEdit(); });
+    if (!ok)
+        return;
+    const QString text = limited(source->text());
+    if (!text.isEmpty())
+        insertPlainText(text);
+}
+
+void TDBMemo::contextMenuEvent(QContextMenuEvent *event)
+{
+    // The menu's cut, paste and delete start edit state like their keys do.
+    const bool readOnly = isReadOnly();
+    if (readOnly)
+        setReadOnly(false);
+    std::unique_ptr<QMenu> menu(createStandardContextMenu(event->pos()));
+    if (readOnly)
+        updateReadOnly();
+    const bool canEdit =
+        m_dataSource && m_dataSource->dataSet() && m_dataSource->dataSet()->canModify();
+    const auto actions = menu->actions();
+    for (QAction *action : actions) {
+        const QString name = action->objectName();
+        if (name == QLatin1String("edit-undo") || name == QLatin1String("edit-redo")) {
+            if (readOnly)
+                action->setEnabled(false);
+        } else if (name == QLatin1String("edit-cut") || name == QLatin1String("edit-delete") ||
+                   name == QLatin1String("edit-paste")) {
+            if (readOnly && !canEdit)
+                action->setEnabled(false);
+            disconnect(action, &QAction::triggered, nullptr, nullptr);
+            connect(action, &QAction::triggered, this, [this, name]() {
+                runHandler([this, name]() {
+                    if (!beginEdit())
+                        return;
+                    if (name == QLatin1String("edit-cut"))
+                        cut();
+                    else if (name == QLatin1String("edit-paste"))
+                        paste();
+                    else
+                        textCursor().removeSelectedText();
+                });
+            });
+        }
+    }
+    menu->exec(event->globalPos());
+}

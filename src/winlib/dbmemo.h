@@ -1,0 +1,69 @@
+#pragma once
+
+#include "memo.h"
+
+#include <QPointer>
+
+#include "datasource.h"
+
+// A memo bound to one field of a data source's dataset. It shows the field of the current
+// row, puts the dataset into edit state by itself on the first key that changes the text
+// (automatic editing), puts back the row's value on Esc and hands its text to the row when
+// the dataset asks for pending values. Memo fields (not the name) also hand their text over
+// when the editor loses the focus.
+class TDBMemo : public TMemo
+{
+    Q_OBJECT
+public:
+    explicit TDBMemo(QWidget *parent = nullptr);
+
+    DataSource *dataSource() const { return m_dataSource; }
+    void setDataSource(DataSource *source);
+    int dataField() const { return m_field; }
+    void setDataField(int field);
+
+    // At most this many characters can be typed or pasted; 0 for no limit.
+    int maxLength() const { return m_maxLength; }
+    void setMaxLength(int length);
+
+    // Whether Enter breaks the line (and so starts edit state). When off, Enter is left to
+    // the window (keyPressed is still emitted).
+    bool wantReturns() const { return m_wantReturns; }
+    void setWantReturns(bool on) { m_wantReturns = on; }
+
+    // Whether the text differs from the row's value since the last load or hand-over.
+    bool isModified() const { return m_modified; }
+
+    // Hands the text to the row if it was changed. Errors of the dataset propagate.
+    void updateRecord();
+    // Shows the field's value of the current row, dropping what was typed.
+    void reset();
+
+signals:
+    // Every key press reaches the window first; a handler that consumes the key sets
+    // *consumed.
+    void keyPressed(int key, bool *consumed);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void insertFromMimeData(const QMimeData *source) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+
+private:
+    bool editing() const;
+    bool startsEdit(const QKeyEvent *event) const;
+    bool beginEdit();
+    void updateReadOnly();
+    void load();
+    QString limited(const QString &text) const;
+    bool isMemoField() const;
+
+    QPointer<DataSource> m_dataSource;
+    int m_field = -1;
+    int m_maxLength = 0;
+    bool m_wantReturns = true;
+    bool m_modified = false;
+    bool m_loading = false;
+    bool m_failed = false;
+};
