@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <QPrinter>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {

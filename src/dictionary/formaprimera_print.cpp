@@ -1,0 +1,35 @@
+// Printing the current entry: the print button's handler.
+#include "formaprimera.h"
+
+#include "beep.h"
+#include "dbimage.h"
+#include "dbmemo.h"
+#include "dialogs.h"
+#include "memo.h"
+#include "printentry.h"
+#include "printstream.h"
+
+#include <QPrinter>
+#include <QPrinterInfo>
+
+void TFORMAPRIMERA::BitBtn214569Click()
+{
+    beep();
+    hideRecordList();
+
+    QPrinter printer(QPrinter::HighResolution);
+    if (QPrinterInfo::availablePrinterNames().isEmpty())
+        offerPdfFile(&printer, memo9->toPlainText());
+    if (!Dialogs::print(&printer, this))
+        return;
+    usePdfResolution(&printer);
+
+    // The entry as the editors show it, changes not yet saved included.
+    const QVector<PrintBlock> blocks =
+        entryBlocks({Memo123, memo9, Memo1, interpretacion, memo10, DATOS, Memo11});
+    PrinterPageSink printerPages(&printer);
+    PageSink *pages = PrintOutput::replacement();
+    PrintStream stream;
+    stream.assign(pages ? pages : &printerPages);
+    printEntry(stream, blocks, DBImage1->picture());
+}
