@@ -4,12 +4,6 @@
 
 #include <QEvent>
 
-// list + search
-void TFORMAPRIMERA::Spbuton100Click() {}
-void TFORMAPRIMERA::BOTONCANCELARClick() {}
-void TFORMAPRIMERA::DBLOOKUPLISTBOX1DblClick() {}
-void TFORMAPRIMERA::BitBtn2000Click() {}
-
 // hints + clock
 void TFORMAPRIMERA::Timer3Timer() {}
 void TFORMAPRIMERA::Timer4Timer() {}
