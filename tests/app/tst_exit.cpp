@@ -46,22 +46,23 @@ public:
 protected:
     bool eventFilter(QObject *object, QEvent *event) override
     {
-        if (object != m_window)
-            return false;
-        if (event->type() == QEvent::Show) {
+        if (object == m_window && event->type() == QEvent::Show) {
             ++shows;
-            m_pending = true;
-        } else if (event->type() == QEvent::WindowActivate && m_pending) {
-            m_pending = false;
-            if (m_action)
-                QTimer::singleShot(0, m_window, m_action);
+            QTimer::singleShot(0, m_window, [this] {
+                // Whether a window shown again becomes active by itself depends on the
+                // platform; make sure it is.
+                m_window->activateWindow();
+                if (!QTest::qWaitForWindowActive(m_window))
+                    qWarning("window did not become active");
+                if (m_action)
+                    m_action();
+            });
         }
         return false;
     }
 
 private:
     QWidget *m_window;
-    bool m_pending = false;
 };
 
 QString currentName(Table *table)
