@@ -4,14 +4,3 @@
 
 #include <QEvent>
 
-// hints + clock
-void TFORMAPRIMERA::Timer3Timer() {}
-void TFORMAPRIMERA::Timer4Timer() {}
-void TFORMAPRIMERA::changeEvent(QEvent *event)
-{
-    QWidget::changeEvent(event);
-}
-void installHints(TFORMAPRIMERA *w)
-{
-    Q_UNUSED(w)
-}
