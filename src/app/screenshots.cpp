@@ -4,6 +4,7 @@
 
 #include "appearance.h"
 #include "application.h"
+#include "dbmemo.h"
 #include "form100.h"
 #include "form2.h"
 #include "form400.h"
@@ -15,6 +16,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QTextStream>
 
@@ -22,6 +24,19 @@
 #include <functional>
 
 namespace {
+
+// Moves the pointer onto the middle of a control, as the window system would deliver it.
+void pointAt(QWidget *control)
+{
+    QWidget *window = control->window();
+    const QPoint inWindow = control->mapTo(window, control->rect().center());
+    QWidget *leaf = window->childAt(inWindow);
+    if (!leaf)
+        leaf = window;
+    QMouseEvent move(QEvent::MouseMove, leaf->mapFrom(window, inWindow), inWindow,
+                     window->mapToGlobal(inWindow), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(leaf, &move);
+}
 
 // One picture: a file name, the window to render and what to do with it first. Later
 // windows and modes add one line each.
@@ -36,6 +51,10 @@ const Shot shots[] = {
     {"formaprimera",
      [](Roster &r) -> QWidget * {
          return r.FORMAPRIMERA();
+     }},
+    {"formaprimera-hint", [](Roster &r) -> QWidget * { return r.FORMAPRIMERA(); },
+     [](Roster &r) {
+         pointAt(r.FORMAPRIMERA()->memo10);
      }},
     {"form99",
      [](Roster &r) -> QWidget * {
