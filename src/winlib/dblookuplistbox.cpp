@@ -121,7 +121,9 @@ int TDBLookupListBox::rowHeight() const
 
 int TDBLookupListBox::visibleRowCount() const
 {
-    return qMax(1, viewport()->height() / rowHeight());
+    // From the frame's own geometry: a hidden grid has its size before its viewport is
+    // laid out.
+    return qMax(1, contentsRect().height() / rowHeight());
 }
 
 int TDBLookupListBox::rowAt(const QPoint &viewportPos) const
