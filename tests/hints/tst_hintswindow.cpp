@@ -25,6 +25,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QToolTip>
+#include <QWindow>
 #include <QtTest>
 
 #include <memory>
@@ -49,6 +50,7 @@ private slots:
 
     void startState();
     void hoverSequence();
+    void pointerThroughTheWindowSystem();
     void prologueMode();
     void listPanelTakesTheFocus();
     void clockTicksWithTheRegionalFormats();
@@ -152,6 +154,27 @@ void TestHintsWindow::hoverSequence()
     // Over a navigator button the caption label's sentence stays.
     hover(m_w->Label7, QPoint(2, 2));
     hover(m_w->NUEVO);
+    QCOMPARE(status(), ruleText("Label7"));
+}
+
+void TestHintsWindow::pointerThroughTheWindowSystem()
+{
+    m_w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_w.get()));
+    QWindow *window = m_w->windowHandle();
+    auto moveOnto = [&](QWidget *control, QPoint at) {
+        QTest::mouseMove(window, control->mapTo(m_w.get(), at));
+    };
+    moveOnto(m_w->memo10, QPoint(40, 40));
+    QTRY_COMPARE(status(), ruleText("memo10"));
+    moveOnto(m_w->DBImage1, QPoint(40, 40));
+    QTRY_COMPARE(m_w->Label16->text(), QStringLiteral("Aquí Pegará los Gráficos"));
+    QCOMPARE(status(), ruleText("DBImage1"));
+    moveOnto(m_w->Label7, QPoint(2, 2));
+    QTRY_COMPARE(status(), ruleText("Label7"));
+    moveOnto(m_w->NUEVO, QPoint(10, 10));
+    moveOnto(m_w->Panel4, QPoint(2, 2)); // the last move is handled when this one is
+    QTRY_COMPARE(m_w->Label16->fontColor(), Colors::clBlack);
     QCOMPARE(status(), ruleText("Label7"));
 }
 
