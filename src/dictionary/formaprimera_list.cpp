@@ -82,8 +82,12 @@ void TFORMAPRIMERA::BitBtn2000Click()
     Label16->setFontColor(Colors::clNavy);
     hideRecordList();
     Memoayuda->hide();
-    const QString text = Dialogs::input(t.inputCaption, t.inputPrompt, QString(), t.inputMaxLength)
-                             .value_or(QString());
+    // A cancelled box gives the empty text, which goes to the locate like any other text
+    // (as an empty text, not a null value, on every Qt version).
+    QString text = Dialogs::input(t.inputCaption, t.inputPrompt, QString(), t.inputMaxLength)
+                       .value_or(QString());
+    if (text.isNull())
+        text = QLatin1String("");
     Table1->setKey();
     if (!Table1->locate(t.keyField, text, Table::PartialKey))
         Dialogs::message(t.notFoundCaption, t.notFoundText, Dialogs::Icon::None, Dialogs::Ok,
