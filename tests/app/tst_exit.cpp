@@ -92,6 +92,7 @@ private slots:
     void confirmationLayout();
     void rosterOrder();
     void startWithoutDatabaseDirectory();
+    void databaseDirectoryChoice();
 
 private:
     void confirmWith(std::function<void()> answer) { m_confirm->m_action = std::move(answer); }
@@ -481,6 +482,35 @@ void TestExit::startWithoutDatabaseDirectory()
         QStringLiteral("Exception EDBEngineError in module dreambook at (0x)?[0-9a-fA-F]+\\.\n"
                        "[^\n]*no-such-folder[^\n]*\\.\n"));
     QVERIFY2(report.match(err).hasMatch(), qPrintable(err));
+}
+
+void TestExit::databaseDirectoryChoice()
+{
+    const QByteArray savedDir = qgetenv("NOCTAMBU_DIR");
+    const QByteArray savedData = qgetenv("XDG_DATA_HOME");
+    const QStringList plain{QStringLiteral("dreambook")};
+    const QStringList given{QStringLiteral("dreambook"), QStringLiteral("--database-dir"),
+                            QStringLiteral("/a")};
+
+    qputenv("NOCTAMBU_DIR", "/b");
+    QCOMPARE(databaseDirFromArguments(given), QStringLiteral("/a")); // the option first
+    QCOMPARE(databaseDirFromArguments(plain), QStringLiteral("/b")); // then the environment
+    qunsetenv("NOCTAMBU_DIR");
+    qputenv("XDG_DATA_HOME", "/data");
+#ifndef Q_OS_WIN
+    QCOMPARE(databaseDirFromArguments(plain), QStringLiteral("/data/noctambu"));
+    qunsetenv("XDG_DATA_HOME");
+    QCOMPARE(databaseDirFromArguments(plain),
+             QDir::homePath() + QStringLiteral("/.local/share/noctambu"));
+#endif
+
+    for (const auto &[name, value] :
+         {std::pair{"NOCTAMBU_DIR", savedDir}, std::pair{"XDG_DATA_HOME", savedData}}) {
+        if (value.isNull())
+            qunsetenv(name);
+        else
+            qputenv(name, value);
+    }
 }
 
 int main(int argc, char *argv[])
