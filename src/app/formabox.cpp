@@ -103,10 +103,11 @@ void TFORMABOX::FormActivate()
     beep();
 }
 
-void TFORMABOX::hideEvent(QHideEvent *event)
+void TFORMABOX::setVisible(bool visible)
 {
-    QDialog::hideEvent(event);
-    if (!isActiveWindow())
+    const bool handBack = !visible && isVisible() && isActiveWindow();
+    QDialog::setVisible(visible);
+    if (!handBack)
         return;
     // Hidden while active, the box hands the activation back: to the About window when it
     // is open, else to the main window.

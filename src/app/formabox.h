@@ -33,7 +33,8 @@ public:
     // Handlers.
     void FormActivate();
 
+    void setVisible(bool visible) override;
+
 protected:
-    void hideEvent(QHideEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 };

@@ -52,9 +52,10 @@ protected:
             activate(widget);
         } else if (event->type() == QEvent::Hide) {
             // A modal window that closes hands the record back before its opener can be
-            // activated again.
+            // activated again; if a window it let through (the publisher box) holds the
+            // record, that window keeps it.
             for (const ModalFrame *frame : std::as_const(g_frames)) {
-                if (frame->dialog == widget)
+                if (frame->dialog == widget && record == widget)
                     record = frame->opener;
             }
         }
@@ -106,7 +107,8 @@ int showModal(QDialog *dialog)
     dialog->setWindowModality(Qt::ApplicationModal);
     const int result = dialog->exec();
     g_frames.removeOne(&frame);
-    tracker.record = frame.opener;
+    if (!tracker.record || tracker.record == dialog)
+        tracker.record = frame.opener;
     return result;
 }
 
