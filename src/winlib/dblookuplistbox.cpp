@@ -437,18 +437,30 @@ void TDBLookupListBox::mousePressEvent(QMouseEvent *e)
 {
     if (e->button() != Qt::LeftButton)
         return;
-    const int row = rowAt(e->pos());
-    if (row >= 0 && row != m_cur)
+    selectRow(rowAt(e->pos()));
+}
+
+void TDBLookupListBox::selectRow(int row)
+{
+    if (row < 0 || row == m_cur)
+        return;
+    if (!m_insertRow) {
         moveBy(row - m_cur);
+        return;
+    }
+    // The new row above goes away when the move settles it: aim at the row itself.
+    const qint64 id = m_rows.at(row).id;
+    move([this, id] {
+        table()->moveToId(id);
+        return qint64(0);
+    });
 }
 
 void TDBLookupListBox::mouseDoubleClickEvent(QMouseEvent *e)
 {
     if (e->button() != Qt::LeftButton)
         return;
-    const int row = rowAt(e->pos());
-    if (row >= 0 && row != m_cur)
-        moveBy(row - m_cur);
+    selectRow(rowAt(e->pos()));
     emit doubleClicked();
 }
 

@@ -82,6 +82,7 @@ private:
     // move's result, 0 otherwise.
     void move(const std::function<qint64()> &op);
     void moveBy(qint64 distance);
+    void selectRow(int row);
     void moveFirst();
     void moveLast();
     void syncScrollBar();

@@ -435,6 +435,14 @@ void TestLookupListBox::insertShowsNewRow()
     QCOMPARE(m_list->displayedNames().value(m_list->currentRow()), current());
     checkPosition();
     QCOMPARE(m_list->rowTotal(), 31);
+    // A click on a row below a new row goes to that row, and the untouched new row goes.
+    m_table->insert();
+    const int h = m_list->rowHeight();
+    const int below = m_list->currentRow() + 2;
+    const QString target = m_list->displayedNames().at(below);
+    QTest::mouseClick(m_list->viewport(), Qt::LeftButton, {}, QPoint(40, below * h + h / 2));
+    QCOMPARE(current(), target);
+    QCOMPARE(m_table->state(), DatasetState::Browse);
     // An untouched new row disappears with the next move.
     m_table->insert();
     key(Qt::Key_Down);
