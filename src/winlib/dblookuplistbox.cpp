@@ -257,6 +257,12 @@ void TDBLookupListBox::onStateChanged()
     viewport()->update();
 }
 
+bool TDBLookupListBox::isOpen() const
+{
+    // Shown within its window (the window itself may be off screen, as when rendered).
+    return isVisibleTo(window());
+}
+
 void TDBLookupListBox::syncScrollBar()
 {
     QScrollBar *bar = verticalScrollBar();
@@ -269,9 +275,9 @@ void TDBLookupListBox::syncScrollBar()
     }
     if (!m_rankKnown || !m_countKnown) {
         // Counting costs a pass over the index: do it once the events at hand are done,
-        // and only while the grid is shown. The bar goes as near as it can meanwhile.
-        if (isVisible())
-            m_countTimer.start();
+        // and only if the grid is shown then (or when it is shown next). The bar goes as
+        // near as it can meanwhile.
+        m_countTimer.start();
         if (m_rankKnown)
             bar->setValue(int(qMin<qint64>(m_rank - 1, INT_MAX)));
         return;
@@ -284,7 +290,7 @@ void TDBLookupListBox::syncScrollBar()
 void TDBLookupListBox::countNow()
 {
     Table *t = table();
-    if (!t || !isVisible())
+    if (!t || !isOpen())
         return;
     runHandler([&] {
         if (!m_countKnown) {

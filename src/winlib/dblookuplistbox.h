@@ -85,6 +85,7 @@ private:
     void selectRow(int row);
     void moveFirst();
     void moveLast();
+    bool isOpen() const;
     void syncScrollBar();
     void countNow();
 
