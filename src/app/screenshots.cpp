@@ -12,6 +12,7 @@
 #include "formabox.h"
 #include "formaprimera.h"
 #include "roster.h"
+#include "infotexts.h"
 #include "storage.h"
 
 #include <QDir>
@@ -20,7 +21,9 @@
 #include <QPixmap>
 #include <QTextStream>
 
+#include <QLabel>
 #include <cstdio>
+#include <QPainter>
 #include <functional>
 
 namespace {
@@ -42,6 +45,26 @@ void pointAt(QWidget *control)
 // windows and modes add one line each.
 struct Shot
 {
+// The About window with the pointer on the publisher's emblem: its status text, and the
+// publisher box centred over it as on the screen. The picture is put together in a window
+// of its own that the About window owns.
+QWidget *aboutWithPublisherBox(Roster &r)
+{
+    TForm2 *about = r.Form2();
+    about->applyPointerRule({AboutPointerRule::Unchanged, InfoTexts::publisherLine()});
+    QPixmap picture = about->grab();
+    const QPixmap box = r.FORMABOX()->grab();
+    {
+        QPainter painter(&picture);
+        painter.drawPixmap((picture.width() - box.width()) / 2,
+                           (picture.height() - box.height()) / 2, box);
+    }
+    auto *shown = new QLabel(about, Qt::Window);
+    shown->setPixmap(picture);
+    shown->resize(picture.size());
+    return shown;
+}
+
     const char *file;
     std::function<QWidget *(Roster &)> window;
     std::function<void(Roster &)> prepare = nullptr;
@@ -72,9 +95,22 @@ const Shot shots[] = {
      [](Roster &r) -> QWidget * {
          return r.Form100();
      }},
-    {"form400",
-     [](Roster &r) -> QWidget * {
-         return r.Form400();
+    {"form2-box", aboutWithPublisherBox},
+    // The intro as its activation leaves it, then with the first picture in scheme A and
+    // with the second picture (pointer on "&Inicio") in scheme B, maximised.
+    {"form400", [](Roster &r) -> QWidget * { return r.Form400(); },
+     [](Roster &r) {
+         r.Form400()->FormActivate();
+     }},
+    {"form400-a", [](Roster &r) -> QWidget * { return r.Form400(); },
+     [](Roster &r) {
+         r.Form400()->resize(800, 560);
+         r.Form400()->Timer2Timer();
+     }},
+    {"form400-b", [](Roster &r) -> QWidget * { return r.Form400(); },
+     [](Roster &r) {
+         r.Form400()->BITBTN1MouseMove();
+         r.Form400()->Timer3Timer();
      }},
 };
 
