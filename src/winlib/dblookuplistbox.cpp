@@ -70,6 +70,14 @@ TDBLookupListBox::TDBLookupListBox(QWidget *parent) : QAbstractScrollArea(parent
     m_countTimer.setSingleShot(true);
     m_countTimer.setInterval(0);
     connect(&m_countTimer, &QTimer::timeout, this, &TDBLookupListBox::countNow);
+    m_thumbTimer.setSingleShot(true);
+    m_thumbTimer.setInterval(0);
+    connect(&m_thumbTimer, &QTimer::timeout, this, [this] { moveToPosition(m_thumbTarget); });
+    connect(bar, &QScrollBar::sliderReleased, this, [this] {
+        if (m_thumbTimer.isActive())
+            moveToPosition(m_thumbTarget);
+        syncScrollBar();
+    });
 }
 
 TDBLookupListBox::~TDBLookupListBox() = default;
@@ -348,6 +356,15 @@ void TDBLookupListBox::moveLast()
     });
 }
 
+void TDBLookupListBox::moveToPosition(qint64 position)
+{
+    m_thumbTimer.stop();
+    move([this, position] {
+        table()->moveToRecNo(position);
+        return m_countKnown ? qBound<qint64>(1, position, m_count) : 0;
+    });
+}
+
 void TDBLookupListBox::onScrollAction(int action)
 {
     QScrollBar *bar = verticalScrollBar();
@@ -370,14 +387,16 @@ void TDBLookupListBox::onScrollAction(int action)
     case QAbstractSlider::SliderToMaximum:
         moveLast();
         break;
-    case QAbstractSlider::SliderMove: {
-        const qint64 wanted = qint64(bar->sliderPosition()) + 1;
-        move([this, wanted] {
-            table()->moveToRecNo(wanted);
-            return m_countKnown ? qBound<qint64>(1, wanted, m_count) : 0;
-        });
+    case QAbstractSlider::SliderMove:
+        if (bar->isSliderDown()) {
+            // Dragging the thumb: the latest place wins once the pending events are done,
+            // so that a far move does not hold up the drag.
+            m_thumbTarget = qint64(bar->sliderPosition()) + 1;
+            m_thumbTimer.start();
+            return;
+        }
+        moveToPosition(qint64(bar->sliderPosition()) + 1);
         break;
-    }
     default:
         break;
     }

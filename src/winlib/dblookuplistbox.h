@@ -83,6 +83,7 @@ private:
     void move(const std::function<qint64()> &op);
     void moveBy(qint64 distance);
     void selectRow(int row);
+    void moveToPosition(qint64 position);
     void moveFirst();
     void moveLast();
     bool isOpen() const;
@@ -100,4 +101,6 @@ private:
     bool m_countKnown = false;
     int m_wheel = 0;     // wheel rotation not yet turned into moves
     QTimer m_countTimer; // counts position and rows once the events at hand are done
+    QTimer m_thumbTimer; // moves to where the thumb is dragged, likewise
+    qint64 m_thumbTarget = 0;
 };

@@ -283,6 +283,22 @@ void TestLookupListBox::scrollBarMovesCurrentRow()
     QCOMPARE(current(), nameAt(0));
     checkPosition();
 
+    // Dragging the thumb to the end: the rows follow the thumb, the last place counts.
+    const int x = bar->width() / 2;
+    const int top = bar->width() + 3; // the thumb, just below the arrow
+    QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(x, top));
+    QVERIFY(bar->isSliderDown());
+    for (int y = top + 10; y < bar->height(); y += 10) {
+        QMouseEvent drag(QEvent::MouseMove, QPointF(x, y), QPointF(bar->mapToGlobal(QPoint(x, y))),
+                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(bar, &drag);
+    }
+    QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(x, bar->height() - 1));
+    QCOMPARE(current(), nameAt(199));
+    QCOMPARE(m_list->currentRow(), rows - 1);
+    checkPosition();
+    bar->triggerAction(QAbstractSlider::SliderToMinimum);
+
     // A click on the track below the thumb pages down.
     const QRect r = bar->rect();
     QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(r.center().x(), r.bottom() - 30));
