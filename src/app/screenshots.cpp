@@ -4,26 +4,34 @@
 
 #include "appearance.h"
 #include "application.h"
+#include "dblookuplistbox.h"
 #include "dbmemo.h"
+#include "dialogs.h"
 #include "form100.h"
 #include "form2.h"
 #include "form400.h"
 #include "form99.h"
 #include "formabox.h"
 #include "formaprimera.h"
-#include "roster.h"
 #include "infotexts.h"
+#include "roster.h"
 #include "storage.h"
+#include "table.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFileInfo>
-#include <QMouseEvent>
-#include <QPixmap>
-#include <QTextStream>
-
 #include <QLabel>
-#include <cstdio>
+#include <QLineEdit>
+#include <QMouseEvent>
 #include <QPainter>
+#include <QPixmap>
+#include <QPointer>
+#include <QTextStream>
+#include <QTimer>
+
+#include <cstdio>
 #include <functional>
 
 namespace {
@@ -41,10 +49,6 @@ void pointAt(QWidget *control)
     QApplication::sendEvent(leaf, &move);
 }
 
-// One picture: a file name, the window to render and what to do with it first. Later
-// windows and modes add one line each.
-struct Shot
-{
 // The About window with the pointer on the publisher's emblem: its status text, and the
 // publisher box centred over it as on the screen. The picture is put together in a window
 // of its own that the About window owns.
@@ -65,6 +69,22 @@ QWidget *aboutWithPublisherBox(Roster &r)
     return shown;
 }
 
+// The record list opened after a search has found an entry, which it shows in its middle
+// row.
+void openRecordList(TFORMAPRIMERA *w)
+{
+    w->Table1->first();
+    w->Table1->moveBy(20);
+    const QString name = w->Table1->fieldText(ImagenOnirica);
+    w->Table1->locate(QStringLiteral("Imagen Onírica"), name, Table::PartialKey);
+    w->Spbuton100Click();
+    QCoreApplication::processEvents(); // the grid counts where the entry is
+}
+
+// One picture: a file name, the window to render and what to do with it first. Later
+// windows and modes add one line each.
+struct Shot
+{
     const char *file;
     std::function<QWidget *(Roster &)> window;
     std::function<void(Roster &)> prepare = nullptr;
@@ -79,6 +99,10 @@ const Shot shots[] = {
      [](Roster &r) {
          pointAt(r.FORMAPRIMERA()->memo10);
      }},
+    {"formaprimera-list", [](Roster &r) -> QWidget * { return r.FORMAPRIMERA(); },
+     [](Roster &r) {
+         openRecordList(r.FORMAPRIMERA());
+     }},
     {"form99",
      [](Roster &r) -> QWidget * {
          return r.Form99();
@@ -91,11 +115,11 @@ const Shot shots[] = {
      [](Roster &r) -> QWidget * {
          return r.FORMABOX();
      }},
+    {"form2-box", aboutWithPublisherBox},
     {"form100",
      [](Roster &r) -> QWidget * {
          return r.Form100();
      }},
-    {"form2-box", aboutWithPublisherBox},
     // The intro as its activation leaves it, then with the first picture in scheme A and
     // with the second picture (pointer on "&Inicio") in scheme B, maximised.
     {"form400", [](Roster &r) -> QWidget * { return r.Form400(); },
@@ -113,6 +137,55 @@ const Shot shots[] = {
          r.Form400()->Timer3Timer();
      }},
 };
+
+// A dialog's picture under a plain title bar with its caption, since the offscreen platform
+// draws no window frames.
+QPixmap withCaption(QWidget *dialog)
+{
+    const QPixmap body = dialog->grab();
+    const int bar = 20;
+    QPixmap picture(body.width(), body.height() + bar);
+    picture.fill(dialog->palette().color(QPalette::Window));
+    QPainter p(&picture);
+    p.fillRect(0, 0, body.width(), bar, QColor(0x00, 0x00, 0x80));
+    QFont font = dialog->font();
+    font.setBold(true);
+    p.setFont(font);
+    p.setPen(Qt::white);
+    p.drawText(QRect(6, 0, body.width() - 12, bar), Qt::AlignVCenter | Qt::AlignLeft,
+               dialog->windowTitle());
+    p.drawPixmap(0, bar, body);
+    return picture;
+}
+
+// The search's two dialogs as the user sees them, the real ones: the input box with a name
+// typed in small letters, and the notice that nothing was found (OUTDIR/search-input.png,
+// OUTDIR/search-notfound.png). Each is pictured once it is up, then answered with OK.
+bool saveSearchDialogs(Roster &r, const QString &outDir)
+{
+    const QStringList files{QStringLiteral("search-input.png"),
+                            QStringLiteral("search-notfound.png")};
+    int pictured = 0;
+    bool saved = true;
+    QPointer<QDialog> last;
+    QTimer watch;
+    watch.setInterval(10);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        if (!dialog || dialog == last || !dialog->isVisible() || pictured >= files.size())
+            return;
+        last = dialog;
+        if (auto *line = dialog->findChild<QLineEdit *>())
+            line->setText(QStringLiteral("agua"));
+        saved &= withCaption(dialog).save(QDir(outDir).filePath(files.at(pictured++)));
+        dialog->accept();
+    });
+    watch.start();
+    Dialogs::Script::reset(); // the real dialogs
+    runHandler([&] { r.FORMAPRIMERA()->BitBtn2000Click(); });
+    watch.stop();
+    return saved && pictured == files.size();
+}
 
 } // namespace
 
@@ -146,6 +219,10 @@ int main(int argc, char *argv[])
                 err << "screenshots: cannot write " << path << '\n';
                 return 1;
             }
+        }
+        if (!saveSearchDialogs(roster, outDir)) {
+            err << "screenshots: cannot picture the search's dialogs\n";
+            return 1;
         }
     } catch (const std::exception &error) {
         err << "screenshots: " << QString::fromLocal8Bit(error.what()) << '\n';
