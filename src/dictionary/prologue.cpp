@@ -3,8 +3,8 @@
 QStringList prologueLines()
 {
     return {
-        QStringLiteral("DICCIONARIO DE LOS SUEÑOS:  Desde que el mundo es mundo, hombres y mujeres "
-                       "de todos los "),
+        QStringLiteral(
+            "DICCIONARIO DE LOS SUEÑOS:  Desde siempre, hombres y mujeres de todos los "),
         QStringLiteral("pueblos han buscado en sus sueños un sentido oculto y una señal de la "
                        "suerte que les aguarda. "),
         QStringLiteral("Las imágenes que nos visitan de noche hablan un idioma propio, hecho de "
