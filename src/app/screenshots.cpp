@@ -6,6 +6,7 @@
 #include "application.h"
 #include "dblookuplistbox.h"
 #include "dbmemo.h"
+#include "dbnavigator.h"
 #include "dialogs.h"
 #include "form100.h"
 #include "form2.h"
@@ -102,6 +103,25 @@ const Shot shots[] = {
     {"formaprimera-list", [](Roster &r) -> QWidget * { return r.FORMAPRIMERA(); },
      [](Roster &r) {
          openRecordList(r.FORMAPRIMERA());
+     }},
+    // The main window in browse mode on the first entry, during an insert with a name typed,
+    // and in prologue mode.
+    {"formaprimera-browse", [](Roster &r) -> QWidget * { return r.FORMAPRIMERA(); },
+     [](Roster &r) {
+         r.FORMAPRIMERA()->BOTONNAIPESClick();
+         r.FORMAPRIMERA()->Table1->first();
+     }},
+    {"formaprimera-insert", [](Roster &r) -> QWidget * { return r.FORMAPRIMERA(); },
+     [](Roster &r) {
+         TFORMAPRIMERA *w = r.FORMAPRIMERA();
+         w->NUEVO->click();
+         w->memo9->setPlainText(QStringLiteral("Sirena"));
+     }},
+    {"formaprimera-prologue", [](Roster &r) -> QWidget * { return r.FORMAPRIMERA(); },
+     [](Roster &r) {
+         TFORMAPRIMERA *w = r.FORMAPRIMERA();
+         w->Table1->cancel();
+         w->BitBoton9812Click();
      }},
     {"form99",
      [](Roster &r) -> QWidget * {

@@ -395,7 +395,7 @@ TFORMAPRIMERA::TFORMAPRIMERA(const QString &databaseDir, QWidget *parent) : QWid
         button->setAction(def.action);
         button->setDataSource(DataSource1);
         this->*def.button = button;
-        connect(button, &TDBNavigator::click, this,
+        connect(button, &TDBNavigator::actionDone, this,
                 guarded([this, h = def.handler] { (this->*h)(); }));
     }
 

@@ -156,7 +156,7 @@ void TDBNavigator::performAction()
     if (!isActionEnabled())
         return;
     if (runHandler([this]() { runAction(); }))
-        emit click();
+        emit actionDone();
 }
 
 bool TDBNavigator::hitButton(const QPoint &pos) const

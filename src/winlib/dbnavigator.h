@@ -9,8 +9,9 @@
 // A data navigator that shows one button: one action on the data source's dataset. The
 // button is lit while its action is available (re-evaluated whenever the dataset's state,
 // position or data changes) and shows its disabled picture and ignores clicks otherwise.
-// A click performs the action and then emits click(); when the action fails, its error goes
-// to the error box and click() is not emitted. It never takes the keyboard focus.
+// A click performs the action and then emits actionDone(), for the button's click handler;
+// when the action fails, its error goes to the error box and actionDone() is not emitted. It
+// never takes the keyboard focus.
 class TDBNavigator : public QAbstractButton
 {
     Q_OBJECT
@@ -36,8 +37,8 @@ public:
     QSize sizeHint() const override;
 
 signals:
-    // The button's click handler: after the action (also after a declined confirmation).
-    void click();
+    // After the action (also after a declined delete confirmation).
+    void actionDone();
 
 protected:
     void paintEvent(QPaintEvent *event) override;

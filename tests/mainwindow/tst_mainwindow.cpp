@@ -261,7 +261,7 @@ void TestMainWindow::pagingToTheEnds()
     press(w->DBNavigator5);
     QCOMPARE(beepCount(), 3);
 
-    press(w->DBNavigator4);
+    w->DBNavigator4->click(); // a click from code runs the action too
     QCOMPARE(current(), QStringLiteral("Luna"));
     press(w->DBNavigator3);
     QCOMPARE(current(), QStringLiteral("Agua"));
