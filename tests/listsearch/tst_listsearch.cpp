@@ -589,6 +589,12 @@ void TestListSearch::enterOrSpaceRightAfterOpeningCloses()
     QVERIFY(listClosed());
     QCOMPARE(focused(), w->DBImage1);
     w->Spbuton100Click();
+    QTest::keyClick(w->BOTONCANCELAR, Qt::Key_Return);
+    QVERIFY(listClosed());
+    w->Spbuton100Click();
+    QTest::keyClick(w.get(), Qt::Key_O, Qt::AltModifier); // the button's mnemonic
+    QTRY_VERIFY(listClosed());
+    w->Spbuton100Click();
     w->Label9->setFontColor(Colors::clBlue);
     QTest::mouseClick(w->BOTONCANCELAR, Qt::LeftButton);
     QVERIFY(listClosed());
