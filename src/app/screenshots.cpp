@@ -15,6 +15,8 @@
 #include "formabox.h"
 #include "formaprimera.h"
 #include "infotexts.h"
+#include "printentry.h"
+#include "printstream.h"
 #include "roster.h"
 #include "storage.h"
 #include "table.h"
@@ -158,6 +160,34 @@ const Shot shots[] = {
      }},
 };
 
+// The printed page of the first sample entry with a picture, as the print command puts it
+// on a printer of 300 dots per inch: OUTDIR/printout.png, further pages printout-2.png...
+bool savePrintout(Roster &r, const QString &outDir)
+{
+    TFORMAPRIMERA *window = r.FORMAPRIMERA();
+    Table *table = window->Table1;
+    table->first();
+    while (!table->eof() && table->fieldIsNull(GraficoBMP))
+        table->next();
+    if (table->fieldIsNull(GraficoBMP))
+        table->first();
+    ImagePageSink pages(QSize(2480, 3508), 300);
+    PrintOutput::setReplacement(&pages);
+    Dialogs::Script::printResult(true);
+    window->BitBtn214569Click();
+    PrintOutput::setReplacement(nullptr);
+    table->first();
+    int number = 1;
+    for (const QImage &page : pages.pages()) {
+        const QString name = number == 1 ? QStringLiteral("printout.png")
+                                         : QStringLiteral("printout-%1.png").arg(number);
+        if (!page.save(QDir(outDir).filePath(name)))
+            return false;
+        ++number;
+    }
+    return !pages.pages().empty();
+}
+
 // A dialog's picture under a plain title bar with its caption, since the offscreen platform
 // draws no window frames.
 QPixmap withCaption(QWidget *dialog)
@@ -239,6 +269,10 @@ int main(int argc, char *argv[])
                 err << "screenshots: cannot write " << path << '\n';
                 return 1;
             }
+        }
+        if (!savePrintout(roster, outDir)) {
+            err << "screenshots: cannot write the printout\n";
+            return 1;
         }
         if (!saveSearchDialogs(roster, outDir)) {
             err << "screenshots: cannot picture the search's dialogs\n";
