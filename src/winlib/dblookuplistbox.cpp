@@ -359,6 +359,11 @@ void TDBLookupListBox::moveLast()
 void TDBLookupListBox::moveToPosition(qint64 position)
 {
     m_thumbTimer.stop();
+    if (m_rankKnown && !m_insertRow && m_cur >= 0) {
+        // From where the current row is: the table steps only over the rows in between.
+        moveBy(position - m_rank);
+        return;
+    }
     move([this, position] {
         table()->moveToRecNo(position);
         return m_countKnown ? qBound<qint64>(1, position, m_count) : 0;

@@ -37,6 +37,7 @@ private slots:
     void readOnlyKeys();
     void clicksAndDoubleClick();
     void scrollBarMovesCurrentRow();
+    void wheelMovesCurrentRow();
     void locatedRowInTheMiddle();
     void followsMovesMadeElsewhere();
     void positionStaysTrue();
@@ -304,6 +305,35 @@ void TestLookupListBox::scrollBarMovesCurrentRow()
     QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(r.center().x(), r.bottom() - 30));
     QCOMPARE(current(), nameAt(rows));
     checkPosition();
+}
+
+namespace {
+
+void turnWheel(QWidget *target, int notches)
+{
+    const QPointF at(target->width() / 2, target->height() / 2);
+    QWheelEvent wheel(at, target->mapToGlobal(at.toPoint()), QPoint(), QPoint(0, 120 * notches),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(target, &wheel);
+}
+
+} // namespace
+
+void TestLookupListBox::wheelMovesCurrentRow()
+{
+    makeTable(100);
+    // Over the rows one entry a notch; towards the user is down the list.
+    turnWheel(m_list->viewport(), -2);
+    QCOMPARE(current(), nameAt(2));
+    turnWheel(m_list->viewport(), 1);
+    QCOMPARE(current(), nameAt(1));
+    checkPosition();
+    // Over the scroll bar as far as the bar scrolls, the current row with it.
+    const int before = m_list->verticalScrollBar()->value();
+    turnWheel(m_list->verticalScrollBar(), -1);
+    QVERIFY(m_list->verticalScrollBar()->value() > before);
+    checkPosition();
+    QCOMPARE(m_list->displayedNames().value(m_list->currentRow()), current());
 }
 
 void TestLookupListBox::locatedRowInTheMiddle()
