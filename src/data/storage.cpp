@@ -491,7 +491,7 @@ std::optional<Row> Storage::firstWithPrefix(const QString &prefix)
     // exact index first, so that a prefix no name has is answered at once.
     if (p.size() < 3) {
         Use use(m_stmts->prefixExists);
-        bindText(m_stmts->prefixExists, 1, p);
+        sqlite3_bind_text(m_stmts->prefixExists, 1, u.constData(), u.size(), SQLITE_TRANSIENT);
         QByteArray upper = u;
         upper.append("\xF4\x90", 2); // beyond every UTF-8 character
         sqlite3_bind_text(m_stmts->prefixExists, 2, upper.constData(), upper.size(),
