@@ -232,6 +232,18 @@ void TDBImage::mouseReleaseEvent(QMouseEvent *event)
         emit clicked();
 }
 
+void TDBImage::focusInEvent(QFocusEvent *event)
+{
+    QFrame::focusInEvent(event);
+    update(); // the focus frame
+}
+
+void TDBImage::focusOutEvent(QFocusEvent *event)
+{
+    QFrame::focusOutEvent(event);
+    update();
+}
+
 void TDBImage::mouseDoubleClickEvent(QMouseEvent *event)
 {
     // Shows the picture of the current row, which is shown already.

@@ -450,9 +450,12 @@ void TestMainWindow::changingAndCancelling()
     QCOMPARE(w->Label11->fontColor(), Colors::clNavy);
     QCOMPARE(w->label990->text(), NumbersPrompt);
 
-    // A changed row is stored by a move.
+    // Pasting starts edit state too; a changed row is stored by a move.
     w->Memo11->setFocus();
-    QTest::keyClicks(w->Memo11, QStringLiteral("33"));
+    QGuiApplication::clipboard()->setText(QStringLiteral("3"));
+    QTest::keyClick(w->Memo11, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(w->Table1->state(), DatasetState::Edit);
+    QTest::keyClicks(w->Memo11, QStringLiteral("3"));
     press(w->DBNavigator5);
     QCOMPARE(current(), QStringLiteral("Luna"));
     press(w->DBNavigator4);
