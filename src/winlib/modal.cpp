@@ -109,6 +109,11 @@ int showModal(QDialog *dialog)
     g_frames.removeOne(&frame);
     if (!tracker.record || tracker.record == dialog)
         tracker.record = frame.opener;
+    // The opener gets the activation back, as the window system gives it back to the owner
+    // of a modal window; returning this way does not run its activation handler.
+    if (frame.opener && tracker.record == frame.opener && frame.opener->isVisible() &&
+        !frame.opener->isActiveWindow())
+        frame.opener->activateWindow();
     return result;
 }
 

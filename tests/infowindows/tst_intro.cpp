@@ -45,6 +45,7 @@ private slots:
     void closing();
 
 private:
+    std::unique_ptr<QWidget> m_main; // stands for the main window, which opens the intro
     std::unique_ptr<TForm400> m_intro;
 };
 
@@ -53,6 +54,10 @@ void TestIntro::init()
     Dialogs::Script::reset();
     Dialogs::Script::setUnscripted(Dialogs::Script::Unscripted::DefaultAnswer);
     resetBeepCount();
+    m_main = std::make_unique<QWidget>();
+    m_main->setGeometry(0, 0, 800, 600);
+    m_main->show();
+    QTRY_VERIFY(m_main->isActiveWindow());
     m_intro = std::make_unique<TForm400>();
     windowRoster().Form400 = m_intro.get();
 }
@@ -60,6 +65,7 @@ void TestIntro::init()
 void TestIntro::cleanup()
 {
     m_intro.reset();
+    m_main.reset();
     windowRoster() = WindowRoster();
 }
 
