@@ -4,6 +4,7 @@
 
 #include "appearance.h"
 #include "application.h"
+#include "autodrag.h"
 #include "beep.h"
 #include "blotterframe.h"
 #include "dbimage.h"
@@ -215,6 +216,8 @@ void TestMainWindow::firstStart()
     QVERIFY(w->Panel3->isVisible() && w->Panel4->isVisible());
     QCOMPARE(w->Panel3->text(), QString());
     QCOMPARE(w->Panel3->palette().color(QPalette::WindowText), Colors::clRed);
+    for (QWidget *dragged : std::initializer_list<QWidget *>{w->MARCO, w->Memoayuda, w->PANELLISTA})
+        QVERIFY(AutoDrag::isInstalled(dragged));
 
     // The prologue text: 21 lines as written, shown without further breaks.
     const QStringList lines = w->Memoayuda->toPlainText().split(QLatin1Char('\n'));
