@@ -52,21 +52,27 @@ void TestCollation::prefixRange()
     QVERIFY(!Collation::sortKey(QStringLiteral("Ana")).startsWith(p));
 }
 
+// Writes little-endian values into a byte array at a position.
+static void put(QByteArray &b, int at, quint32 value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        b[at + i] = char((value >> (8 * i)) & 0xFF);
+}
+
 static QByteArray bitmap(int w, int h, int bpp)
 {
     const int stride = ((w * bpp + 31) / 32) * 4;
     const int palette = bpp <= 8 ? (1 << bpp) * 4 : 0;
     QByteArray b(14 + 40 + palette + stride * h, '\0');
-    uchar *p = reinterpret_cast<uchar *>(b.data());
-    p[0] = 'B';
-    p[1] = 'M';
-    qToLittleEndian<quint32>(quint32(b.size()), p + 2);
-    qToLittleEndian<quint32>(quint32(14 + 40 + palette), p + 10);
-    qToLittleEndian<quint32>(40, p + 14);
-    qToLittleEndian<qint32>(w, p + 18);
-    qToLittleEndian<qint32>(h, p + 22);
-    qToLittleEndian<quint16>(1, p + 26);
-    qToLittleEndian<quint16>(quint16(bpp), p + 28);
+    b[0] = 'B';
+    b[1] = 'M';
+    put(b, 2, quint32(b.size()), 4);
+    put(b, 10, quint32(14 + 40 + palette), 4);
+    put(b, 14, 40, 4);
+    put(b, 18, quint32(w), 4);
+    put(b, 22, quint32(h), 4);
+    put(b, 26, 1, 2);
+    put(b, 28, quint32(bpp), 2);
     return b;
 }
 
@@ -95,11 +101,11 @@ void TestCollation::malformedPictures()
     QVERIFY(!PictureCodec::isDecodableBitmap(QByteArray("BM")));
     QVERIFY(!PictureCodec::isDecodableBitmap(bitmap(137, 177, 8).left(500))); // truncated
     QByteArray huge = bitmap(2, 2, 24);
-    qToLittleEndian<qint32>(60000, reinterpret_cast<uchar *>(huge.data()) + 18);
-    qToLittleEndian<qint32>(60000, reinterpret_cast<uchar *>(huge.data()) + 22);
+    put(huge, 18, 60000, 4);
+    put(huge, 22, 60000, 4);
     QVERIFY(!PictureCodec::isDecodableBitmap(huge));
     QByteArray odd = bitmap(4, 4, 24);
-    qToLittleEndian<quint16>(7, reinterpret_cast<uchar *>(odd.data()) + 28);
+    put(odd, 28, 7, 2);
     QVERIFY(!PictureCodec::isDecodableBitmap(odd));
     QByteArray noise(4000, '\x5A');
     QVERIFY(!PictureCodec::isDecodableBitmap(noise));
