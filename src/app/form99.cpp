@@ -37,7 +37,9 @@ TForm99::TForm99(QWidget *parent) : QDialog(parent)
 
     RaisedLabel1 = new TRaisedLabel(QStringLiteral("¿ Desea Salir del Programa ?"), this);
     RaisedLabel1->setObjectName(QStringLiteral("RaisedLabel1"));
-    RaisedLabel1->setGeometry(13, 8, 220, 19);
+    // Designed 220 wide for the original face; the metric twin sets this bold 16 px line one
+    // pixel wider, and a label always breaks what does not fit, so it gets two more pixels.
+    RaisedLabel1->setGeometry(13, 8, 222, 19);
     RaisedLabel1->setFont(makeFont(QStringLiteral("Arial"), 16, true));
     RaisedLabel1->setFontColor(Colors::clMaroon);
     RaisedLabel1->setTransparent(true);

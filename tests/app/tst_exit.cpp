@@ -392,7 +392,7 @@ void TestExit::confirmationLayout()
     TForm99 &f = *m_form99;
     QCOMPARE(f.windowTitle(), QStringLiteral("-"));
     QCOMPARE(f.RaisedLabel1->text(), QStringLiteral("¿ Desea Salir del Programa ?"));
-    QCOMPARE(f.RaisedLabel1->geometry(), QRect(13, 8, 220, 19));
+    QCOMPARE(f.RaisedLabel1->geometry(), QRect(13, 8, 222, 19));
     QCOMPARE(f.RaisedLabel1->textStyle(), TRaisedLabel::tsRaised);
     QCOMPARE(f.RaisedLabel1->fontColor(), QColor(0x80, 0x00, 0x00));
     QVERIFY(f.RaisedLabel1->isTransparent());
