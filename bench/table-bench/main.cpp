@@ -2,6 +2,7 @@
 // hand-written SQLite baseline doing the same look-ups with prepared statements.
 //   table-bench [--rows N] [--dir DIR]   (default 1,000,000 rows in a temporary directory)
 
+#include "benchtable.h"
 #include "collation.h"
 #include "fields.h"
 #include "storage.h"
@@ -24,29 +25,11 @@
 
 namespace {
 
-const char *const Words[] = {"agua",  "luna",    "sol",    "gato",  "perro",    "casa",  "barco",
-                             "llave", "ángel",   "nube",   "ñandú", "río",      "árbol", "pez",
-                             "tren",  "fuego",   "espejo", "reloj", "mar",      "flor",  "camino",
-                             "lobo",  "montaña", "puerta", "oro",   "serpiente"};
-
-QString makeName(qint64 i)
-{
-    const int n = int(sizeof Words / sizeof *Words);
-    QString s = QString::fromUtf8(Words[i % n]);
-    s[0] = s[0].toUpper();
-    return s + QLatin1Char(' ') + QString::fromUtf8(Words[(i / n) % n]) + QLatin1Char(' ') +
-           QString::number(i);
-}
-
-double ms(qint64 ns)
-{
-    return double(ns) / 1e6;
-}
+using BenchTable::ms;
 
 double median(std::vector<qint64> v)
 {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0.0 : ms(v[v.size() / 2]);
+    return BenchTable::medianMs(std::move(v));
 }
 
 double timeOnce(const std::function<void()> &f)
@@ -75,32 +58,6 @@ long peakKb()
     rusage ru{};
     getrusage(RUSAGE_SELF, &ru);
     return ru.ru_maxrss;
-}
-
-void build(const QString &dir, qint64 rows)
-{
-    Storage::create(dir);
-    Storage s;
-    s.open(dir);
-    const QString meaning = QString::fromUtf8(
-        "Soñar con esta imagen anuncia cambios favorables en la vida diaria; conviene "
-        "prestar atención a los detalles y a las personas cercanas, pues de ellas llegará "
-        "una noticia que traerá alegría y algo de fortuna inesperada.");
-    s.begin();
-    for (qint64 i = 0; i < rows; ++i) {
-        Row r;
-        r.values[ImagenOnirica] = makeName(i);
-        r.values[InterpretacionOnirica] = meaning;
-        r.values[DatosDeInteres] = QStringLiteral("Número de la suerte: %1.").arg(i % 100);
-        r.values[NDeSuerte] = QString::number(i % 100);
-        r.values[NAfin] = QString::number((i * 7) % 100);
-        s.insertRow(r);
-        if (i % 100000 == 99999) {
-            s.commit();
-            s.begin();
-        }
-    }
-    s.commit();
 }
 
 // The baseline: the same look-ups written directly against SQLite.
@@ -211,12 +168,12 @@ int main(int argc, char **argv)
     if (!QFileInfo::exists(Storage::tablePath(dir))) {
         std::printf("building a table of %lld entries in %s ...\n", rows, qPrintable(dir));
         std::fflush(stdout);
-        const double t = timeOnce([&] { build(dir, rows); });
+        const double t = timeOnce([&] { BenchTable::build(dir, rows); });
         std::printf("built in %.1f s\n", t / 1000);
     }
 
     const int steps = 10000;
-    const QString hit = makeName(rows / 2);
+    const QString hit = BenchTable::name(rows / 2);
     const QString hitPrefix = hit.left(hit.size() - 1);
     const QString miss = QStringLiteral("Zzz no existe");
 

@@ -7,6 +7,7 @@
 #include "appearance.h"
 #include "application.h"
 #include "beep.h"
+#include "benchtable.h"
 #include "dbimage.h"
 #include "dbmemo.h"
 #include "dbnavigator.h"
@@ -15,9 +16,7 @@
 #include "storage.h"
 #include "table.h"
 
-#ifdef NOCTAMBU_LIST_BENCH
 #include "listbench.h"
-#endif
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -34,52 +33,11 @@
 
 namespace {
 
-const char *const Words[] = {"agua",  "luna",    "sol",    "gato",  "perro",    "casa",  "barco",
-                             "llave", "ángel",   "nube",   "ñandú", "río",      "árbol", "pez",
-                             "tren",  "fuego",   "espejo", "reloj", "mar",      "flor",  "camino",
-                             "lobo",  "montaña", "puerta", "oro",   "serpiente"};
-
-QString makeName(qint64 i)
-{
-    const int n = int(sizeof Words / sizeof *Words);
-    QString s = QString::fromUtf8(Words[i % n]);
-    s[0] = s[0].toUpper();
-    return s + QLatin1Char(' ') + QString::fromUtf8(Words[(i / n) % n]) + QLatin1Char(' ') +
-           QString::number(i);
-}
-
-// The table of rows entries, written in one transaction.
-void build(const QString &dir, qint64 rows)
-{
-    Storage::create(dir);
-    Storage storage;
-    storage.open(dir);
-    const QString meaning = QString::fromUtf8(
-        "Soñar con esta imagen anuncia cambios favorables en la vida diaria; conviene "
-        "prestar atención a los detalles y a las personas cercanas, pues de ellas llegará "
-        "una noticia que traerá alegría y algo de fortuna inesperada.");
-    storage.begin();
-    for (qint64 i = 0; i < rows; ++i) {
-        Row row;
-        row.values[ImagenOnirica] = makeName(i);
-        row.values[InterpretacionOnirica] = meaning;
-        row.values[DatosDeInteres] = QStringLiteral("Número de la suerte: %1.").arg(i % 100);
-        row.values[NDeSuerte] = QString::number(i % 100);
-        row.values[NAfin] = QString::number((i * 7) % 100);
-        storage.insertRow(row);
-    }
-    storage.commit();
-}
-
-double ms(qint64 ns)
-{
-    return double(ns) / 1e6;
-}
+using BenchTable::ms;
 
 double median(std::vector<qint64> v)
 {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0.0 : ms(v[v.size() / 2]);
+    return BenchTable::medianMs(std::move(v));
 }
 
 // Paints the editors now, as the next frame would.
@@ -138,7 +96,7 @@ int main(int argc, char **argv)
         std::fflush(stdout);
         QElapsedTimer t;
         t.start();
-        build(dir, rows);
+        BenchTable::build(dir, rows);
         std::printf("built in %.1f s\n", double(t.elapsed()) / 1000);
     }
 
@@ -196,8 +154,6 @@ int main(int argc, char **argv)
                 base);
     w.reset();
 
-#ifdef NOCTAMBU_LIST_BENCH
     runListBench(dir);
-#endif
     return 0;
 }
