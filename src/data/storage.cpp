@@ -10,11 +10,15 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int ApplicationId = 0x4E4F4354; // marks a dream table file
 constexpr int SchemaVersion = 1;
 constexpr int BusyTimeoutMs = 5000;
+qint64 sampleMinimumRows = 20000;
+int sampleStep = 1024;
 
 const char *const SchemaSql = "CREATE TABLE dreams ("
                               " id INTEGER PRIMARY KEY AUTOINCREMENT,"
@@ -56,6 +60,11 @@ struct Storage::Statements
     sqlite3_stmt *backwardFrom = nullptr;
     sqlite3_stmt *prefixExists = nullptr;
     sqlite3_stmt *prefixFirst = nullptr;
+    sqlite3_stmt *dataVersion = nullptr;
+    sqlite3_stmt *namesFirstKey = nullptr;
+    sqlite3_stmt *keyAfterStep = nullptr;
+    sqlite3_stmt *rankFrom = nullptr;
+    sqlite3_stmt *atRankFrom = nullptr;
 
     ~Statements()
     {
@@ -294,6 +303,13 @@ void Storage::open(const QString &dir, bool readOnly)
         st.rank = prepare("SELECT count(*) FROM dreams WHERE skey<?1");
         st.atRank = prepare("SELECT " ROW_COLUMNS " FROM dreams ORDER BY skey LIMIT 1 OFFSET ?1");
         st.prefixExists = prepare("SELECT 1 FROM dreams WHERE name>=?1 AND name<?2 LIMIT 1");
+        st.dataVersion = prepare("PRAGMA data_version");
+        st.namesFirstKey = prepare("SELECT skey FROM dreams ORDER BY skey LIMIT 1");
+        st.keyAfterStep =
+            prepare("SELECT skey FROM dreams WHERE skey>=?1 ORDER BY skey LIMIT 1 OFFSET ?2");
+        st.rankFrom = prepare("SELECT count(*) FROM dreams WHERE skey>=?1 AND skey<?2");
+        st.atRankFrom = prepare("SELECT " ROW_COLUMNS
+                                " FROM dreams WHERE skey>=?1 ORDER BY skey LIMIT 1 OFFSET ?2");
         st.prefixFirst = prepare("SELECT " ROW_COLUMNS " FROM dreams WHERE skey>=?1 AND skey<?2"
                                  " AND substr(name, 1, ?3)=?4 ORDER BY skey LIMIT 1");
     } catch (...) {
@@ -304,6 +320,8 @@ void Storage::open(const QString &dir, bool readOnly)
 
 void Storage::close()
 {
+    m_sample.clear();
+    m_sampleRows = -1;
     m_stmts.reset();
     if (m_db) {
         sqlite3_close(m_db);
@@ -333,6 +351,7 @@ void Storage::commit()
 
 void Storage::rollback()
 {
+    dropSample(); // the changes it counted are undone
     sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
@@ -345,9 +364,9 @@ namespace {
 void bindRow(sqlite3_stmt *s, const Row &row)
 {
     // Names are kept composed, so that one name has one spelling in the exact index.
-    bindText(s, 1, row.values[ImagenOnirica].isNull()
-                       ? QVariant()
-                       : QVariant(Collation::normalized(row.name())));
+    bindText(s, 1,
+             row.values[ImagenOnirica].isNull() ? QVariant()
+                                                : QVariant(Collation::normalized(row.name())));
     for (int f = InterpretacionOnirica; f <= NAfin; ++f)
         bindText(s, f + 1, row.values[f]);
     const QVariant &pic = row.values[GraficoBMP];
@@ -372,6 +391,7 @@ qint64 Storage::insertRow(const Row &row)
             QStringLiteral("Key violation: an entry named '%1' already exists").arg(row.name()));
     if (rc != SQLITE_DONE)
         fail(QStringLiteral("Cannot store the entry '%1'").arg(row.name()));
+    noteInserted(Collation::sortKey(row.name()));
     return sqlite3_last_insert_rowid(m_db);
 }
 
@@ -379,6 +399,7 @@ void Storage::updateRow(const Row &row)
 {
     if (!m_stmts || !m_stmts->update)
         throw EngineError(QStringLiteral("The dream table is read-only"));
+    const std::optional<QByteArray> before = storedKey(row.id);
     sqlite3_stmt *s = m_stmts->update;
     Use use(s);
     bindRow(s, row);
@@ -392,17 +413,63 @@ void Storage::updateRow(const Row &row)
     if (sqlite3_changes(m_db) != 1)
         throw EngineError(
             QStringLiteral("The entry '%1' was deleted by another user").arg(row.name()));
+    const QByteArray after = Collation::sortKey(row.name());
+    if (before && *before != after) { // renamed: the row moves in the order
+        noteDeleted(*before);
+        noteInserted(after);
+    }
 }
 
 void Storage::deleteRow(qint64 id)
 {
     if (!m_stmts || !m_stmts->remove)
         throw EngineError(QStringLiteral("The dream table is read-only"));
+    const std::optional<QByteArray> key = storedKey(id);
     sqlite3_stmt *s = m_stmts->remove;
     Use use(s);
     sqlite3_bind_int64(s, 1, id);
     if (sqlite3_step(s) != SQLITE_DONE)
         fail(QStringLiteral("Cannot delete the entry"));
+    if (key && sqlite3_changes(m_db) == 1)
+        noteDeleted(*key);
+}
+
+std::optional<QByteArray> Storage::storedKey(qint64 id)
+{
+    if (m_sampleRows < 0)
+        return std::nullopt; // nothing to keep current
+    if (auto row = rowById(id))
+        return row->sortKey;
+    return std::nullopt;
+}
+
+void Storage::noteInserted(const QByteArray &key)
+{
+    if (m_sampleRows < 0)
+        return;
+    for (Mark &m : m_sample) {
+        if (m.key > key)
+            ++m.rank;
+    }
+    ++m_sampleRows;
+    if (++m_sampleEdits > sampleStep) // the gaps have grown: take the sample again
+        m_sampleRows = -1;
+}
+
+void Storage::noteDeleted(const QByteArray &key)
+{
+    if (m_sampleRows < 0)
+        return;
+    m_sample.erase(std::remove_if(m_sample.begin(), m_sample.end(),
+                                  [&](const Mark &m) { return m.key == key; }),
+                   m_sample.end());
+    for (Mark &m : m_sample) {
+        if (m.key > key)
+            --m.rank;
+    }
+    --m_sampleRows;
+    if (++m_sampleEdits > sampleStep)
+        m_sampleRows = -1;
 }
 
 std::optional<Row> Storage::fetchOne(sqlite3_stmt *s)
@@ -545,28 +612,123 @@ QVector<RowName> Storage::namesFrom(const QByteArray &anchor, int count, bool fo
     return out;
 }
 
+void Storage::setSampling(qint64 minimumRows, int step)
+{
+    sampleMinimumRows = minimumRows;
+    sampleStep = qMax(1, step);
+}
+
+qint64 Storage::dataVersion()
+{
+    Use use(m_stmts->dataVersion);
+    if (sqlite3_step(m_stmts->dataVersion) != SQLITE_ROW)
+        fail(QStringLiteral("Cannot read the dream table"));
+    return sqlite3_column_int64(m_stmts->dataVersion, 0);
+}
+
+// Whether the sample describes the table as it is now; takes it again when it does not and
+// the table is large enough to need it.
+bool Storage::sampleUsable()
+{
+    const qint64 version = dataVersion(); // changes when another connection commits
+    if (m_sampleRows >= 0 && version == m_sampleVersion)
+        return true;
+    m_sampleRows = -1;
+    m_sample.clear();
+    m_sampleEdits = 0;
+    qint64 count;
+    {
+        Use use(m_stmts->count);
+        if (sqlite3_step(m_stmts->count) != SQLITE_ROW)
+            fail(QStringLiteral("Cannot read the dream table"));
+        count = sqlite3_column_int64(m_stmts->count, 0);
+    }
+    if (count < sampleMinimumRows) {
+        m_sampleRows = count; // small: counted directly, no sample needed
+        m_sampleVersion = version;
+        return false;
+    }
+    // Hop through the order index: each look-up skips step entries inside the engine.
+    std::vector<Mark> sample;
+    sample.reserve(size_t(count / sampleStep + 1));
+    QByteArray key;
+    for (;;) {
+        sqlite3_stmt *s = sample.empty() ? m_stmts->namesFirstKey : m_stmts->keyAfterStep;
+        Use use(s);
+        if (!sample.empty()) {
+            bindBlob(s, 1, key);
+            sqlite3_bind_int64(s, 2, sampleStep);
+        }
+        const int rc = sqlite3_step(s);
+        if (rc == SQLITE_DONE)
+            break;
+        if (rc != SQLITE_ROW)
+            fail(QStringLiteral("Cannot read the dream table"));
+        key = columnBlob(s, 0).toByteArray();
+        sample.push_back({key, qint64(sample.size()) * sampleStep});
+    }
+    const qint64 rows = count;
+    m_sample = std::move(sample);
+    m_sampleRows = rows;
+    m_sampleVersion = version;
+    return true;
+}
+
 qint64 Storage::rowCount()
 {
-    Use use(m_stmts->count);
-    if (sqlite3_step(m_stmts->count) != SQLITE_ROW)
-        fail(QStringLiteral("Cannot read the dream table"));
-    return sqlite3_column_int64(m_stmts->count, 0);
+    sampleUsable();
+    return m_sampleRows;
 }
 
 qint64 Storage::rankOf(const QByteArray &anchor)
 {
-    Use use(m_stmts->rank);
-    bindBlob(m_stmts->rank, 1, anchor);
-    if (sqlite3_step(m_stmts->rank) != SQLITE_ROW)
+    if (!sampleUsable() || m_sample.empty()) {
+        Use use(m_stmts->rank);
+        bindBlob(m_stmts->rank, 1, anchor);
+        if (sqlite3_step(m_stmts->rank) != SQLITE_ROW)
+            fail(QStringLiteral("Cannot read the dream table"));
+        return sqlite3_column_int64(m_stmts->rank, 0);
+    }
+    // The last sampled key before the anchor, then the few rows between.
+    auto it = std::upper_bound(m_sample.begin(), m_sample.end(), anchor,
+                               [](const QByteArray &a, const Mark &m) { return a < m.key; });
+    if (it == m_sample.begin()) { // before every mark: only a few rows lie there
+        Use use(m_stmts->rank);
+        bindBlob(m_stmts->rank, 1, anchor);
+        if (sqlite3_step(m_stmts->rank) != SQLITE_ROW)
+            fail(QStringLiteral("Cannot read the dream table"));
+        return sqlite3_column_int64(m_stmts->rank, 0);
+    }
+    --it;
+    Use use(m_stmts->rankFrom);
+    bindBlob(m_stmts->rankFrom, 1, it->key);
+    bindBlob(m_stmts->rankFrom, 2, anchor);
+    if (sqlite3_step(m_stmts->rankFrom) != SQLITE_ROW)
         fail(QStringLiteral("Cannot read the dream table"));
-    return sqlite3_column_int64(m_stmts->rank, 0);
+    return it->rank + sqlite3_column_int64(m_stmts->rankFrom, 0);
 }
 
 std::optional<Row> Storage::rowAtRank(qint64 rank)
 {
-    Use use(m_stmts->atRank);
-    sqlite3_bind_int64(m_stmts->atRank, 1, rank);
-    return fetchOne(m_stmts->atRank);
+    if (rank < 0)
+        return std::nullopt;
+    if (!sampleUsable() || m_sample.empty()) {
+        Use use(m_stmts->atRank);
+        sqlite3_bind_int64(m_stmts->atRank, 1, rank);
+        return fetchOne(m_stmts->atRank);
+    }
+    auto it = std::upper_bound(m_sample.begin(), m_sample.end(), rank,
+                               [](qint64 r, const Mark &m) { return r < m.rank; });
+    if (it == m_sample.begin()) { // before every mark: only a few rows lie there
+        Use use(m_stmts->atRank);
+        sqlite3_bind_int64(m_stmts->atRank, 1, rank);
+        return fetchOne(m_stmts->atRank);
+    }
+    --it;
+    Use use(m_stmts->atRankFrom);
+    bindBlob(m_stmts->atRankFrom, 1, it->key);
+    sqlite3_bind_int64(m_stmts->atRankFrom, 2, rank - it->rank);
+    return fetchOne(m_stmts->atRankFrom);
 }
 
 QStringList Storage::check()

@@ -11,6 +11,7 @@
 #include <array>
 #include <memory>
 #include <optional>
+#include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -86,9 +87,14 @@ public:
     QVector<RowName> namesFrom(const QByteArray &anchor, int count, bool forward,
                                bool inclusive = false);
 
+    // Positions in name order. On a large table these use a sample of every
+    // SampleStep-th sort key, taken in one pass on first use and taken again after the
+    // order changed (a row added, deleted or renamed here or by another connection), so
+    // that later look-ups read at most SampleStep index entries.
     qint64 rowCount();
     qint64 rankOf(const QByteArray &anchor); // rows before the anchor in name order
     std::optional<Row> rowAtRank(qint64 rank);
+    static void setSampling(qint64 minimumRows, int step); // for tests; defaults 20000, 1024
 
     // Integrity problems found by the engine's check and the table's own checks; empty when
     // the table is sound.
@@ -101,7 +107,23 @@ private:
     [[noreturn]] void fail(const QString &what) const;
     std::optional<Row> fetchOne(sqlite3_stmt *stmt);
 
+    bool sampleUsable();
+    qint64 dataVersion();
+    std::optional<QByteArray> storedKey(qint64 id);
+    void noteInserted(const QByteArray &key);
+    void noteDeleted(const QByteArray &key);
+    void dropSample() { m_sampleRows = -1; }
+
     sqlite3 *m_db = nullptr;
+    struct Mark
+    {
+        QByteArray key;
+        qint64 rank; // rows before key in name order
+    };
+    std::vector<Mark> m_sample; // every step-th sort key when taken, kept current after
+    qint64 m_sampleRows = -1;   // rows in the table; -1: the sample must be taken again
+    qint64 m_sampleVersion = -1;
+    qint64 m_sampleEdits = 0; // own changes of the order since the sample was taken
     QString m_dir;
     bool m_readOnly = false;
     struct Statements;

@@ -359,8 +359,10 @@ void TDBLookupListBox::moveLast()
 void TDBLookupListBox::moveToPosition(qint64 position)
 {
     m_thumbTimer.stop();
-    if (m_rankKnown && !m_insertRow && m_cur >= 0) {
-        // From where the current row is: the table steps only over the rows in between.
+    // A short way from the current row: the table steps over the rows in between; a long
+    // way: the table goes to the position through its sampled order.
+    constexpr qint64 ShortWay = 1000;
+    if (m_rankKnown && !m_insertRow && m_cur >= 0 && qAbs(position - m_rank) <= ShortWay) {
         moveBy(position - m_rank);
         return;
     }

@@ -64,6 +64,7 @@ private slots:
     void readOnlyTable();
     void openFailuresWriteNothing();
     void closedDataset();
+    void positionsInNameOrder();
     void rowLocksInOneProcess();
     void rowLockAcrossProcesses();
     void crashDuringPosts();
@@ -447,6 +448,72 @@ void TestTable::closedDataset()
     QCOMPARE(failure([&] { open->post(); }), QStringLiteral("Dataset not in edit or insert mode"));
     QCOMPARE(failure([&] { open->setFieldValue(ImagenOnirica, QStringLiteral("x")); }),
              QStringLiteral("Dataset not in edit or insert mode"));
+}
+
+void TestTable::positionsInNameOrder()
+{
+    // A small sample step, so that the sampled look-ups are the ones under test.
+    Storage::setSampling(10, 8);
+    auto t = openTable();
+    QStringList names;
+    for (int i = 0; i < 37; ++i)
+        names << QStringLiteral("Entrada %1").arg(i * 7 % 37, 2, 10, QLatin1Char('0'));
+    for (const QString &n : qAsConst(names))
+        addRow(*t, n);
+    names.sort();
+    Table other;
+    other.setDatabaseDir(dir());
+    other.open();
+    auto checkAll = [&](Table &table) {
+        QCOMPARE(table.recordCount(), qint64(names.size()));
+        for (int r = 1; r <= names.size(); ++r) {
+            table.moveToRecNo(r);
+            QCOMPARE(nameOf(table), names.at(r - 1));
+            QCOMPARE(table.recNo(), qint64(r));
+        }
+    };
+    checkAll(*t);
+    // Changes made here and by another connection are seen at once.
+    addRow(*t, QStringLiteral("Entrada 00a"));
+    names.insert(1, QStringLiteral("Entrada 00a"));
+    checkAll(*t);
+    t->moveToRecNo(5);
+    t->deleteRecord();
+    names.removeAt(4);
+    checkAll(*t);
+    addRow(other, QStringLiteral("Abeja"));
+    names.prepend(QStringLiteral("Abeja"));
+    other.moveToRecNo(20);
+    other.edit();
+    other.setFieldValue(ImagenOnirica, QStringLiteral("Zorro"));
+    other.post();
+    names.append(names.takeAt(19));
+    names.last() = QStringLiteral("Zorro");
+    checkAll(*t);
+    checkAll(other);
+    // Own changes keep the sample current: renames both ways, an insert and a delete.
+    other.moveToRecNo(3);
+    other.edit();
+    other.setFieldValue(ImagenOnirica, QStringLiteral("Entrada 99"));
+    other.post();
+    names.removeAt(2);
+    names.insert(names.size() - 1, QStringLiteral("Entrada 99"));
+    checkAll(other);
+    other.last();
+    other.edit();
+    other.setFieldValue(ImagenOnirica, QStringLiteral("Aaa"));
+    other.post();
+    names.removeLast();
+    names.prepend(QStringLiteral("Aaa"));
+    checkAll(other);
+    other.moveToRecNo(1);
+    other.deleteRecord();
+    names.removeFirst();
+    addRow(other, QStringLiteral("Entrada 18b"));
+    names.append(QStringLiteral("Entrada 18b"));
+    names.sort();
+    checkAll(other);
+    Storage::setSampling(20000, 1024);
 }
 
 void TestTable::rowLocksInOneProcess()
