@@ -3,7 +3,14 @@
 #include "fields.h"
 #include "storage.h"
 
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+
 #include <algorithm>
+#include <cstdio>
 
 namespace BenchTable {
 namespace {
@@ -46,6 +53,32 @@ void build(const QString &dir, qint64 rows)
         }
     }
     storage.commit();
+}
+
+Setup setUp(const QCoreApplication &app, const QString &temporaryDir)
+{
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    parser.addOption({QStringLiteral("rows"), QStringLiteral("Entries in the table."),
+                      QStringLiteral("N"), QStringLiteral("1000000")});
+    parser.addOption({QStringLiteral("dir"), QStringLiteral("Reuse (or create) the table in DIR."),
+                      QStringLiteral("DIR")});
+    parser.process(app);
+    Setup setup;
+    setup.rows = parser.value(QStringLiteral("rows")).toLongLong();
+    setup.dir =
+        parser.isSet(QStringLiteral("dir")) ? parser.value(QStringLiteral("dir")) : temporaryDir;
+    QDir().mkpath(setup.dir);
+    if (!QFileInfo::exists(Storage::tablePath(setup.dir))) {
+        std::printf("building a table of %lld entries in %s ...\n", setup.rows,
+                    qPrintable(setup.dir));
+        std::fflush(stdout);
+        QElapsedTimer t;
+        t.start();
+        build(setup.dir, setup.rows);
+        std::printf("built in %.1f s\n", double(t.elapsed()) / 1000);
+    }
+    return setup;
 }
 
 double ms(qint64 ns)

@@ -152,25 +152,10 @@ void report(const char *what, double dataset, double baseline, const char *targe
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    QCommandLineParser parser;
-    parser.addHelpOption();
-    parser.addOption({QStringLiteral("rows"), QStringLiteral("Entries in the table."),
-                      QStringLiteral("N"), QStringLiteral("1000000")});
-    parser.addOption({QStringLiteral("dir"), QStringLiteral("Reuse (or create) the table in DIR."),
-                      QStringLiteral("DIR")});
-    parser.process(app);
-    const qint64 rows = parser.value(QStringLiteral("rows")).toLongLong();
-
     QTemporaryDir temp;
-    const QString dir =
-        parser.isSet(QStringLiteral("dir")) ? parser.value(QStringLiteral("dir")) : temp.path();
-    QDir().mkpath(dir);
-    if (!QFileInfo::exists(Storage::tablePath(dir))) {
-        std::printf("building a table of %lld entries in %s ...\n", rows, qPrintable(dir));
-        std::fflush(stdout);
-        const double t = timeOnce([&] { BenchTable::build(dir, rows); });
-        std::printf("built in %.1f s\n", t / 1000);
-    }
+    const BenchTable::Setup setup = BenchTable::setUp(app, temp.path());
+    const qint64 rows = setup.rows;
+    const QString dir = setup.dir;
 
     const int steps = 10000;
     const QString hit = BenchTable::name(rows / 2);

@@ -78,27 +78,10 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     Application app(argc, argv);
     installFontSubstitutions();
-    QCommandLineParser parser;
-    parser.addHelpOption();
-    parser.addOption({QStringLiteral("rows"), QStringLiteral("Entries in the table."),
-                      QStringLiteral("N"), QStringLiteral("1000000")});
-    parser.addOption({QStringLiteral("dir"), QStringLiteral("Reuse (or create) the table in DIR."),
-                      QStringLiteral("DIR")});
-    parser.process(app);
-    const qint64 rows = parser.value(QStringLiteral("rows")).toLongLong();
-
     QTemporaryDir temp;
-    const QString dir =
-        parser.isSet(QStringLiteral("dir")) ? parser.value(QStringLiteral("dir")) : temp.path();
-    QDir().mkpath(dir);
-    if (!QFileInfo::exists(Storage::tablePath(dir))) {
-        std::printf("building a table of %lld entries in %s ...\n", rows, qPrintable(dir));
-        std::fflush(stdout);
-        QElapsedTimer t;
-        t.start();
-        BenchTable::build(dir, rows);
-        std::printf("built in %.1f s\n", double(t.elapsed()) / 1000);
-    }
+    const BenchTable::Setup setup = BenchTable::setUp(app, temp.path());
+    const qint64 rows = setup.rows;
+    const QString dir = setup.dir;
 
     // Start-up: the first run meets cold caches; the median is over the later ones.
     std::unique_ptr<TFORMAPRIMERA> w;
