@@ -66,19 +66,12 @@ struct Storage::Statements
     sqlite3_stmt *rankFrom = nullptr;
     sqlite3_stmt *atRankFrom = nullptr;
 
+    // Every statement prepared on the connection, finalized together before it closes.
+    std::vector<sqlite3_stmt *> all;
+
     ~Statements()
     {
-        for (sqlite3_stmt *s : {byId,         first,
-                                last,         after,
-                                before,       insert,
-                                update,       remove,
-                                namesAfter,   namesFromInclusive,
-                                namesBefore,  namesToInclusive,
-                                namesFirst,   namesLast,
-                                count,        rank,
-                                atRank,       forwardFrom,
-                                backwardFrom, prefixExists,
-                                prefixFirst})
+        for (sqlite3_stmt *s : all)
             sqlite3_finalize(s);
     }
 };
@@ -324,7 +317,9 @@ void Storage::close()
     m_sampleRows = -1;
     m_stmts.reset();
     if (m_db) {
-        sqlite3_close(m_db);
+        const int rc = sqlite3_close(m_db);
+        Q_ASSERT_X(rc == SQLITE_OK, "Storage::close", "a statement was left unfinalized");
+        Q_UNUSED(rc)
         m_db = nullptr;
     }
 }
@@ -334,6 +329,7 @@ sqlite3_stmt *Storage::prepare(const char *sql)
     sqlite3_stmt *s = nullptr;
     if (sqlite3_prepare_v3(m_db, sql, -1, SQLITE_PREPARE_PERSISTENT, &s, nullptr) != SQLITE_OK)
         fail(QStringLiteral("Cannot read the dream table"));
+    m_stmts->all.push_back(s);
     return s;
 }
 
