@@ -432,8 +432,14 @@ void TestExit::rosterOrder()
         Roster roster(m_dir->path());
         const QList<QWidget *> windows{roster.FORMAPRIMERA(), roster.Form99(),  roster.Form2(),
                                        roster.FORMABOX(),     roster.Form100(), roster.Form400()};
+        const QIcon icon = programIcon();
+        QCOMPARE(icon.availableSizes(),
+                 QList<QSize>(
+                     {{16, 16}, {24, 24}, {32, 32}, {48, 48}, {64, 64}, {128, 128}, {256, 256}}));
+        QCOMPARE(icon.pixmap(256).size(), QSize(256, 256)); // the pictures are there
         for (QWidget *w : windows) {
             QVERIFY(!w->isVisible());
+            QCOMPARE(w->windowIcon().pixmap(32).toImage(), icon.pixmap(32).toImage());
             connect(w, &QObject::destroyed,
                     [&destroyed, name = w->objectName()] { destroyed << name; });
         }
