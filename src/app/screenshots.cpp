@@ -4,6 +4,7 @@
 
 #include "appearance.h"
 #include "application.h"
+#include "commandline.h"
 #include "dblookuplistbox.h"
 #include "dbmemo.h"
 #include "dbnavigator.h"

@@ -12,6 +12,7 @@
 #include "form99.h"
 #include "formabox.h"
 
+#include "commandline.h"
 #include "formaprimera.h"
 #include "modal.h"
 #include "raisedlabel.h"
@@ -26,6 +27,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -93,6 +95,8 @@ private slots:
     void rosterOrder();
     void startWithoutDatabaseDirectory();
     void databaseDirectoryChoice();
+    void commandLine_data();
+    void commandLine();
 
 private:
     void confirmWith(std::function<void()> answer) { m_confirm->m_action = std::move(answer); }
@@ -500,8 +504,14 @@ void TestExit::databaseDirectoryChoice()
 
     qputenv("NOCTAMBU_DIR", "/b");
     QCOMPARE(databaseDirFromArguments(given), QStringLiteral("/a")); // the option first
+    QCOMPARE(databaseDirFromArguments(
+                 {QStringLiteral("dreambook"), QStringLiteral("--database-dir=/c")}),
+             QStringLiteral("/c"));
     QCOMPARE(databaseDirFromArguments(plain), QStringLiteral("/b")); // then the environment
+    QVERIFY(parseCommandLine(plain).databaseDirNamed);
     qunsetenv("NOCTAMBU_DIR");
+    QVERIFY(parseCommandLine(given).databaseDirNamed);
+    QVERIFY(!parseCommandLine(plain).databaseDirNamed);
     qputenv("XDG_DATA_HOME", "/data");
 #ifndef Q_OS_WIN
     QCOMPARE(databaseDirFromArguments(plain), QStringLiteral("/data/noctambu"));
@@ -517,6 +527,62 @@ void TestExit::databaseDirectoryChoice()
         else
             qputenv(name, value);
     }
+}
+
+void TestExit::commandLine_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("out"); // how standard output starts
+    QTest::addColumn<QString>("err"); // standard error, Qt's own warnings left out
+
+    const QString usage = QStringLiteral(
+        "Uso: dreambook [-h | --help] [-v | --version] [--database-dir <carpeta>]\n");
+    const QString version = QStringLiteral("dreambook 2.0\n");
+    QTest::newRow("help") << QStringList{"--help"} << 0 << usage << QString();
+    QTest::newRow("-h, whatever follows")
+        << QStringList{"-h", "--bogus"} << 0 << usage << QString();
+    QTest::newRow("version") << QStringList{"--version"} << 0 << version << QString();
+    QTest::newRow("-v") << QStringList{"-v"} << 0 << version << QString();
+    QTest::newRow("unknown option")
+        << QStringList{"--database-dir", "/x", "--bogus=1"} << 2 << QString()
+        << QStringLiteral("dreambook: opción desconocida: --bogus\n") + usage;
+    QTest::newRow("unknown short option")
+        << QStringList{"-x"} << 2 << QString()
+        << QStringLiteral("dreambook: opción desconocida: -x\n") + usage;
+    QTest::newRow("directory missing")
+        << QStringList{"--database-dir"} << 2 << QString()
+        << QStringLiteral("dreambook: falta la carpeta tras --database-dir\n") + usage;
+    QTest::newRow("empty directory")
+        << QStringList{"--database-dir="} << 2 << QString()
+        << QStringLiteral("dreambook: falta la carpeta tras --database-dir\n") + usage;
+    QTest::newRow("argument") << QStringList{"sueños"} << 2 << QString()
+                              << QStringLiteral("dreambook: argumento inesperado: sueños\n") +
+                                     usage;
+}
+
+void TestExit::commandLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    program.setProcessEnvironment(env);
+    program.start(QStringLiteral(DREAMBOOK_PATH), arguments);
+    QVERIFY(program.waitForFinished(60000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), exitCode);
+    const QString stdOut = QString::fromUtf8(program.readAllStandardOutput());
+    QVERIFY2(out.isEmpty() ? stdOut.isEmpty() : stdOut.startsWith(out), qPrintable(stdOut));
+    QStringList errLines = QString::fromUtf8(program.readAllStandardError()).split('\n');
+    errLines.erase(std::remove_if(errLines.begin(), errLines.end(),
+                                  [](const QString &l) { return l.startsWith("QStandardPaths"); }),
+                   errLines.end());
+    QCOMPARE(errLines.join('\n'), err);
 }
 
 int main(int argc, char *argv[])
