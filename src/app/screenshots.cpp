@@ -99,6 +99,12 @@ const Shot shots[] = {
      [](Roster &r) -> QWidget * {
          return r.FORMAPRIMERA();
      }},
+    // An entry with its picture, as the published screenshots show the program.
+    {"formaprimera-picture", [](Roster &r) -> QWidget * { return r.FORMAPRIMERA(); },
+     [](Roster &r) {
+         r.FORMAPRIMERA()->Table1->locate(QStringLiteral("Imagen Onírica"), QStringLiteral("Luna"),
+                                          {});
+     }},
     {"formaprimera-hint", [](Roster &r) -> QWidget * { return r.FORMAPRIMERA(); },
      [](Roster &r) {
          pointAt(r.FORMAPRIMERA()->memo10);
