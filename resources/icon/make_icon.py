@@ -102,13 +102,15 @@ class Linear:
                 return mix(hex_colour(c0) + (a0,), hex_colour(c1) + (a1,), f)
         return hex_colour(stops[-1][1]) + (stops[-1][2],)
 
+    def svg_stops(self):
+        return ''.join('<stop offset="%g" stop-color="%s"%s/>'
+                       % (o, c, '' if a == 1 else ' stop-opacity="%g"' % a)
+                       for o, c, a in self.stops)
+
     def svg(self):
-        stops = ''.join('<stop offset="%g" stop-color="%s"%s/>'
-                        % (o, c, '' if a == 1 else ' stop-opacity="%g"' % a)
-                        for o, c, a in self.stops)
         return ('<linearGradient id="%s" gradientUnits="userSpaceOnUse" x1="%g" y1="%g" '
                 'x2="%g" y2="%g">%s</linearGradient>'
-                % ((self.name,) + self.start + self.end + (stops,)))
+                % ((self.name,) + self.start + self.end + (self.svg_stops(),)))
 
 
 class Radial(Linear):
@@ -123,12 +125,9 @@ class Radial(Linear):
         return self.at(math.hypot(x - cx, y - cy) / self.radius)
 
     def svg(self):
-        stops = ''.join('<stop offset="%g" stop-color="%s"%s/>'
-                        % (o, c, '' if a == 1 else ' stop-opacity="%g"' % a)
-                        for o, c, a in self.stops)
         return ('<radialGradient id="%s" gradientUnits="userSpaceOnUse" cx="%g" cy="%g" '
                 'r="%g">%s</radialGradient>'
-                % (self.name, self.start[0], self.start[1], self.radius, stops))
+                % (self.name, self.start[0], self.start[1], self.radius, self.svg_stops()))
 
 
 class Solid:
