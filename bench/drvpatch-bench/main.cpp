@@ -5,7 +5,7 @@
 //
 //   drvpatch-bench [--size MB] [--runs N] [--dir DIR]
 //     --size  size of each file in MiB (default 256, or $DRVPATCH_BENCH_MB)
-//     --runs  timed runs of each step; the median is reported (default 3)
+//     --runs  timed runs of each step; the median is reported (default 5)
 //     --dir   where the scratch directory goes (default $TMPDIR or /tmp)
 #include <algorithm>
 #include <chrono>
@@ -29,7 +29,7 @@ using Clock = std::chrono::steady_clock;
 struct Options
 {
     long sizeMiB = 256;
-    int runs = 3;
+    int runs = 5;
     std::string dir;
 };
 
