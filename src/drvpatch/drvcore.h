@@ -134,13 +134,14 @@ inline void collectLineFeeds(const char *buf, std::size_t from, std::size_t to, 
 // colon to colon.
 inline void rewriteAtColons(char *buf, std::size_t i, std::size_t to, std::size_t end, char letter)
 {
-    const char *const stop = buf + (to < end ? to + 1 : end);
-    for (char *p = buf + i + 1; p < stop; ++p) {
-        p = static_cast<char *>(std::memchr(p, ':', std::size_t(stop - p)));
-        if (!p)
+    const std::size_t stop = to < end ? to + 1 : end;
+    for (std::size_t colon = i + 1; colon < stop; ++colon) {
+        const void *found = std::memchr(buf + colon, ':', stop - colon);
+        if (!found)
             return;
-        if (startsReference(p - 1, end - std::size_t(p - 1 - buf), letter))
-            p[-1] = letter;
+        colon = std::size_t(static_cast<const char *>(found) - buf);
+        if (startsReference(buf + colon - 1, end - (colon - 1), letter))
+            buf[colon - 1] = letter;
     }
 }
 
