@@ -4,7 +4,8 @@
 Starts a private X server and session bus, the program on the sample dictionary with Qt's
 AT-SPI bridge, and reads the program's accessibility tree from the AT-SPI registry: the main
 window's controls must be there with their roles, names and key bindings, and pressing
-"Siguiente" through AT-SPI must move to the next entry.
+"Siguiente" and "Visualizar Lista" through AT-SPI must move to the next entry and show
+the list.
 
     /usr/bin/python3 atspi_check.py DREAMBOOK DREAMBOOK_DB
 
@@ -151,7 +152,13 @@ def check(window, app):
     find(window, "push button", "Siguiente").queryAction().doAction(0)
     after = wait_for("the next entry", lambda: picture.name != before and picture.name)
     print(f"PASS Siguiente: {before!r} -> {after!r}")
-    return passed + 1, failed
+    # "Visualizar Lista" opens the list, which a screen reader then finds on screen.
+    find(window, "push button", "Visualizar Lista").queryAction().doAction(0)
+    showing = pyatspi.STATE_SHOWING
+    wait_for("the list shown", lambda: find(window, "list", "Imagen Onírica").getState().contains(
+        showing))
+    print("PASS Visualizar Lista: the list is shown")
+    return passed + 2, failed
 
 
 def main():
