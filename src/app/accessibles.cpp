@@ -355,6 +355,8 @@ const PaintedClass paintedClasses[] = {
     {"BevelPanel", QAccessible::Pane, panelCaption},
     {"TBlotterFrame", QAccessible::Grouping, nullptr},
     {"TDBImage", QAccessible::Graphic, pictureField},
+    // The main window is a plain widget: a window, named by its caption.
+    {"TFORMAPRIMERA", QAccessible::Window, nullptr},
 };
 
 QAccessibleInterface *programInterface(const QString &className, QObject *object)

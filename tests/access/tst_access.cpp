@@ -3,6 +3,7 @@
 
 #include "accessibility.h"
 #include "accessibles.h"
+#include "application.h"
 #include "beep.h"
 #include "dbimage.h"
 #include "dblookuplistbox.h"
@@ -176,6 +177,8 @@ void TestAccess::checkWindow(QWidget *window)
 // Every control the user works with, in every window and view, has a name and its role.
 void TestAccess::everyControlSpeaks()
 {
+    QCOMPARE(accessible(w)->role(), QAccessible::Window);
+    QCOMPARE(accessible(w)->text(QAccessible::Name), applicationTitle());
     const std::function<void()> views[] = {
         [] {},
         [this] { w->Spbuton100->click(); },
