@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QPointer>
 #include <QToolButton>
+#include <QVector>
 #include <QWindow>
 
 namespace {
@@ -325,7 +326,7 @@ public:
         return n.isEmpty() ? QAccessibleWidget::text(t) : n;
     }
 
-    QList<QPair<QAccessibleInterface *, QAccessible::Relation>>
+    QVector<QPair<QAccessibleInterface *, QAccessible::Relation>>
     relations(QAccessible::Relation match) const override
     {
         auto rels = QAccessibleWidget::relations(match);
