@@ -183,6 +183,13 @@ def main():
             os.environ["DBUS_SESSION_BUS_ADDRESS"] = address
             env = dict(os.environ, QT_QPA_PLATFORM="xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
                        LC_ALL="C.UTF-8")
+            # Under AddressSanitizer: the X keyboard library that Qt's X platform loads calls
+            # strndup on key names that are not NUL-terminated, which strict string checks
+            # report as an overflow; the program's own code keeps every other check.
+            if "ASAN_OPTIONS" in env:
+                options = [o for o in env["ASAN_OPTIONS"].split(":")
+                           if o and not o.startswith("strict_string_checks")]
+                env["ASAN_OPTIONS"] = ":".join(options + ["strict_string_checks=0"])
             child = subprocess.Popen([dreambook, "--database-dir", database], env=env)
             app = wait_for("the program on the AT-SPI bus", lambda: program(child.pid))
             window = wait_for("the main window", lambda: main_window(app))
