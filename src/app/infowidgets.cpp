@@ -1,5 +1,6 @@
 #include "infowidgets.h"
 
+#include "accessibility.h"
 #include "appearance.h"
 
 #include <QAbstractButton>
@@ -44,6 +45,7 @@ void BevelPanel::setCaption(const QString &caption)
         return;
     m_caption = caption;
     update();
+    Accessibility::notifyNameChanged(this);
 }
 
 int BevelPanel::frameWidth() const

@@ -1,3 +1,4 @@
+#include "accessibles.h"
 #include "appearance.h"
 #include "application.h"
 #include "commandline.h"
@@ -73,6 +74,7 @@ int main(int argc, char *argv[])
         return WrongUsage;
     }
     installFontSubstitutions();
+    installAccessibleFactory();
 
     std::unique_ptr<Roster> roster;
     try {

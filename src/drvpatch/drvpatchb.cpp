@@ -7,29 +7,9 @@
 // them) and the sub-path is not used. The temporary file is that directory path followed
 // directly by "aswas.tsd", so when the directory path ends without a separator it lies
 // beside that directory, named after it.
-#include "drvcore.h"
-
-namespace {
+#include "drvfiles.h"
 
 using namespace drvpatch;
-
-bool copyBytes(File &source, File &sink, char letter)
-{
-    CopyBuffer buffer(1);
-    ReferenceStream stream(buffer.data(), letter);
-    for (;;) {
-        const long got = source.read(stream.data() + stream.held(), buffer.block());
-        if (got < 0)
-            return false;
-        if (got == 0)
-            break;
-        if (!stream.push(std::size_t(got), sink))
-            return false;
-    }
-    return stream.finish(sink);
-}
-
-} // namespace
 
 extern "C" DRVPATCH_EXPORT int DRVPATCH_CALL DRV_PATCHB(const char *base, const char *sub,
                                                         char **name)
@@ -49,8 +29,5 @@ extern "C" DRVPATCH_EXPORT int DRVPATCH_CALL DRV_PATCHB(const char *base, const 
     if (!dir.ok() || !target.ok() || !temp.ok())
         return 0;
 
-    const char letter = base[0];
-    return rewriteThrough(target.c_str(), temp.c_str(), [letter](File &source, File &sink) {
-        return copyBytes(source, sink, letter);
-    });
+    return rewriteThrough<Mode::Bytes>(target.c_str(), temp.c_str(), base[0]);
 }

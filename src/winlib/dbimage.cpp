@@ -1,5 +1,6 @@
 #include "dbimage.h"
 
+#include "accessibility.h"
 #include "appearance.h"
 #include "application.h"
 #include "datasource.h"
@@ -90,6 +91,8 @@ void TDBImage::setPicture(const QImage &picture, bool modified)
     m_picture = picture;
     m_modified = modified;
     update();
+    // Its name says whose picture it shows, or that the entry has none.
+    Accessibility::notifyNameChanged(this);
 }
 
 void TDBImage::loadPicture()

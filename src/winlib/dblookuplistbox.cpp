@@ -1,5 +1,6 @@
 #include "dblookuplistbox.h"
 
+#include "accessibility.h"
 #include "appearance.h"
 #include "application.h"
 #include "collation.h"
@@ -258,6 +259,27 @@ void TDBLookupListBox::onDataChanged(RecordChange change)
         break;
     }
     syncScrollBar();
+    notifyCurrentRow();
+}
+
+void TDBLookupListBox::notifyCurrentRow()
+{
+    // Assistive technology follows the current entry: its row is the selected one, and the
+    // focused one while the grid has the focus.
+    if (m_cur < 0 || !isVisible())
+        return;
+    // Only where the grid is read as a list of its rows.
+    const QAccessibleInterface *list = QAccessible::queryAccessibleInterface(this);
+    if (!list || list->role() != QAccessible::List || m_cur >= list->childCount())
+        return;
+    QAccessibleEvent selection(this, QAccessible::Selection);
+    selection.setChild(m_cur);
+    Accessibility::notify(&selection);
+    if (hasFocus()) {
+        QAccessibleEvent focus(this, QAccessible::Focus);
+        focus.setChild(m_cur);
+        Accessibility::notify(&focus);
+    }
 }
 
 void TDBLookupListBox::onStateChanged()

@@ -3,21 +3,23 @@
 #pragma once
 
 #include <QByteArray>
-#include <QVector>
 
 namespace refmodel {
 
-// Every "c:\" and "C:\" of the input gets the drive letter; nothing else changes.
+// One pass: every occurrence of pattern, searched from the start, gets the drive letter in
+// place of its first character; the search goes on after the letter written.
+inline void replaceLetters(QByteArray &text, const char *pattern, char letter)
+{
+    for (int at = text.indexOf(pattern); at >= 0; at = text.indexOf(pattern, at + 1))
+        text[at] = letter;
+}
+
+// First every "c:\" gets the drive letter, then every "C:\" of the result.
 inline QByteArray rewriteReferences(const QByteArray &in, char letter)
 {
-    QVector<int> letters;
-    for (int i = 0; i + 2 < in.size(); ++i) {
-        if ((in[i] == 'c' || in[i] == 'C') && in[i + 1] == ':' && in[i + 2] == '\\')
-            letters.append(i);
-    }
     QByteArray out = in;
-    for (int i : letters)
-        out[i] = letter;
+    replaceLetters(out, "c:\\", letter);
+    replaceLetters(out, "C:\\", letter);
     return out;
 }
 

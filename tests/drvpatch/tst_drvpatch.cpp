@@ -1,6 +1,7 @@
 // The drive-letter rewriters, loaded by path and export name as their outside caller does.
 // Paths are given relative to a scratch working directory, so that base paths can begin
 // with the drive letter a test wants ("E", "e", "c", ...).
+#include "drvcore.h"
 #include "refmodel.h"
 
 #include <QDir>
@@ -130,6 +131,51 @@ const char *modeName(Mode mode)
     return mode == Mode::Text ? "text" : "bytes";
 }
 
+// A random file made of the pieces that matter: references whole and cut, line ends, Ctrl-Z,
+// NUL bytes. Ctrl-Z ends a text file, so it stays rare there.
+QByteArray randomInput(std::mt19937 &random, Mode mode, int length)
+{
+    static const QByteArray pieces[] = {"c:\\", "C:\\", "c:",   "C:",     "c",
+                                        ":",    "\\",   "\r\n", "\n",     "\r",
+                                        "x",    "ab",   "C:/",  "C:c:\\", QByteArray(1, '\0'),
+                                        "\x1a", "\xe9"};
+    const int count = int(sizeof pieces / sizeof *pieces);
+    QByteArray input;
+    while (input.size() < length) {
+        int piece = int(random() % unsigned(count));
+        if (piece == count - 2 && mode == Mode::Text && random() % 40)
+            piece = 10;
+        input += pieces[piece];
+    }
+    return input;
+}
+
+// The core's source and sink in memory: the input in pieces of random sizes.
+struct Pieces
+{
+    const QByteArray &input;
+    std::mt19937 &random;
+    int at = 0;
+    long read(char *buf, std::size_t n)
+    {
+        const int most = random() % 8 ? int(1 + random() % 200) : int(input.size());
+        const int got = qMin(qMin(int(n), most), int(input.size()) - at);
+        std::memcpy(buf, input.constData() + at, std::size_t(got));
+        at += got;
+        return got;
+    }
+};
+
+struct Collected
+{
+    QByteArray bytes;
+    bool writeAll(const char *buf, std::size_t n)
+    {
+        bytes.append(buf, int(n));
+        return true;
+    }
+};
+
 } // namespace
 
 Q_DECLARE_METATYPE(Mode)
@@ -172,8 +218,12 @@ private slots:
     void writeErrorLeavesTarget();
     void pathLengthLimit_data();
     void pathLengthLimit();
+    void passesInOrder_data();
+    void passesInOrder();
     void matchesReferenceModel_data();
     void matchesReferenceModel();
+    void coreMatchesModelInAnyPieces_data();
+    void coreMatchesModelInAnyPieces();
 
 private:
     void addModeRows();
@@ -202,7 +252,7 @@ void TestDrvPatch::init()
     // An ordinary user must be able to reach the scratch directory (see unprivileged).
     setPermissions(m_dir->path(), 0777);
     QVERIFY(QDir::setCurrent(m_dir->path()));
-    for (const char *d : {"E", "e", "c", "C"})
+    for (const char *d : {"E", "e", "c", "C", "\\"})
         QVERIFY(QDir().mkpath(QString::fromLatin1(d)));
 }
 
@@ -724,6 +774,47 @@ void TestDrvPatch::pathLengthLimit()
         QCOMPARE(snapshot(m_dir->path()), before);
 }
 
+void TestDrvPatch::passesInOrder_data()
+{
+    // First every "c:\" is rewritten, then every "C:\" of the result; a reference split by
+    // the library's reads (every 128 KiB) is still one.
+    QTest::addColumn<Mode>("mode");
+    QTest::addColumn<QByteArray>("base");
+    QTest::addColumn<int>("at");
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QByteArray>("expected");
+    const QByteArray line("C:c:\\ c:c:\\ c:\\");
+    const QByteArray chained("\\:\\:\\ c:\\:\\ \\:\\");
+    for (Mode mode : {Mode::Text, Mode::Bytes}) {
+        QTest::addRow("%s, backslash", modeName(mode))
+            << mode << QByteArray("\\") << 0 << line << chained;
+        QTest::addRow("%s, E", modeName(mode))
+            << mode << QByteArray("E") << 0 << line << QByteArray("C:E:\\ c:E:\\ E:\\");
+        for (int at = (1 << 17) - 4; at < (1 << 17); ++at)
+            QTest::addRow("%s, backslash, at %d", modeName(mode), at)
+                << mode << QByteArray("\\") << at << line << chained;
+    }
+    // A line feed written as a drive letter is written in text mode too.
+    QTest::newRow("text, line feed")
+        << Mode::Text << QByteArray("\n") << 0 << QByteArray("\rc:\\") << QByteArray("\r\r\n:\\");
+    QTest::newRow("bytes, line feed")
+        << Mode::Bytes << QByteArray("\n") << 0 << QByteArray("\rc:\\") << QByteArray("\r\n:\\");
+}
+
+void TestDrvPatch::passesInOrder()
+{
+    QFETCH(Mode, mode);
+    QFETCH(QByteArray, base);
+    QFETCH(int, at);
+    QFETCH(QByteArray, line);
+    QFETCH(QByteArray, expected);
+    const QByteArray before(at, 'x');
+    const QString file =
+        put(QString::fromLatin1(base) + QStringLiteral("/f"), before + line + "\r\n");
+    QCOMPARE(patch(mode, base.constData(), "", "/f"), 0);
+    QCOMPARE(readFile(file), before + expected + "\r\n");
+}
+
 void TestDrvPatch::matchesReferenceModel_data()
 {
     addModeRows();
@@ -731,26 +822,14 @@ void TestDrvPatch::matchesReferenceModel_data()
 
 void TestDrvPatch::matchesReferenceModel()
 {
-    // Random files made of the pieces that matter (references whole and cut, line ends,
-    // Ctrl-Z, NUL bytes) against the plain model, for a few hundred files per library.
+    // Random files against the plain model, for a few hundred files per library.
     QFETCH(Mode, mode);
     std::mt19937 random(mode == Mode::Text ? 20261208u : 8122026u);
-    const QByteArray pieces[] = {"c:\\", "C:\\", "c:", "C:", "c",  ":",   "\\",
-                                 "\r\n", "\n",   "\r", "x",  "ab", "C:/", QByteArray(1, '\0'),
-                                 "\x1a", "\xe9"};
-    const int pieceCount = int(sizeof pieces / sizeof *pieces);
-    const char *bases[] = {"E", "e", "c", "C"};
+    const char *bases[] = {"E", "e", "c", "C", "\\"};
     for (int round = 0; round < 300; ++round) {
-        QByteArray input;
-        const int length = round % 50 == 49 ? 1200000 : int(random() % 3000);
-        while (input.size() < length) {
-            int piece = int(random() % unsigned(pieceCount));
-            // Ctrl-Z ends a text file: keep it rare there so that most of a file is read.
-            if (piece == pieceCount - 2 && mode == Mode::Text && random() % 40)
-                piece = 10;
-            input += pieces[piece];
-        }
-        const char *base = bases[random() % 4];
+        const QByteArray input =
+            randomInput(random, mode, round % 50 == 49 ? 1200000 : int(random() % 3000));
+        const char *base = bases[random() % 5];
         const QString file = put(QString::fromLatin1(base) + QStringLiteral("/r"), input);
         QCOMPARE(patch(mode, base, "", "/r"), 0);
         const QByteArray output = readFile(file);
@@ -763,6 +842,40 @@ void TestDrvPatch::matchesReferenceModel()
                                  .arg(QString::fromLatin1(base))
                                  .arg(input.size())));
         }
+    }
+}
+
+void TestDrvPatch::coreMatchesModelInAnyPieces_data()
+{
+    addModeRows();
+}
+
+void TestDrvPatch::coreMatchesModelInAnyPieces()
+{
+    // The core without files: random inputs in pieces of random sizes, through blocks of
+    // random sizes, looked at with every vector width, with odd drive letters too.
+    QFETCH(Mode, mode);
+    std::mt19937 random(mode == Mode::Text ? 1912u : 2191u);
+    const char letters[] = {'E', 'c', 'C', '\\', '\n', '\r', ':', '\x1a'};
+    const std::size_t widths[] = {0, 16, 32};
+    for (int round = 0; round < 3000; ++round) {
+        const QByteArray input = randomInput(random, mode, int(random() % 700));
+        const char letter = letters[random() % 8];
+        const std::size_t block = round % 4 ? 1 + random() % 90 : drvpatch::kBlockSize;
+        const std::size_t vectors = widths[round % 3];
+        Pieces source{input, random};
+        Collected sink;
+        QVERIFY(mode == Mode::Text ? drvpatch::copyStream<drvpatch::Mode::Text>(
+                                         source, sink, letter, block, vectors)
+                                   : drvpatch::copyStream<drvpatch::Mode::Bytes>(
+                                         source, sink, letter, block, vectors));
+        if (sink.bytes != modelOf(mode, input, letter))
+            QFAIL(qPrintable(QStringLiteral("round %1, letter %2, block %3, vectors %4: %5")
+                                 .arg(round)
+                                 .arg(int(letter))
+                                 .arg(block)
+                                 .arg(vectors)
+                                 .arg(QString::fromLatin1(input.toHex()))));
     }
 }
 
