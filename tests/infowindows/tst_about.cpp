@@ -17,6 +17,7 @@
 #include "raisedlabel.h"
 #include "roster.h"
 #include "storage.h"
+#include "testmain.h"
 #include "windowroster.h"
 #include "windowtests.h"
 
@@ -431,12 +432,6 @@ void TestAbout::noIntroAfterTheseWindowsClose()
     roster.FORMABOX()->hide();
 }
 
-int main(int argc, char *argv[])
-{
-    Application app(argc, argv);
-    installFontSubstitutions();
-    TestAbout test;
-    return QTest::qExec(&test, argc, argv);
-}
+NOCTAMBU_TEST_MAIN(TestAbout)
 
 #include "tst_about.moc"

@@ -8,6 +8,7 @@
 #include "memo.h"
 #include "storage.h"
 #include "table.h"
+#include "testmain.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QTemporaryDir>
@@ -110,12 +111,6 @@ void TestComponents::navigatorShowsAvailability()
     QVERIFY(!refresh.isAvailable());
 }
 
-int main(int argc, char *argv[])
-{
-    Application app(argc, argv);
-    installFontSubstitutions();
-    TestComponents test;
-    return QTest::qExec(&test, argc, argv);
-}
+NOCTAMBU_TEST_MAIN(TestComponents)
 
 #include "tst_components.moc"

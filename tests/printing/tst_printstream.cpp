@@ -3,6 +3,7 @@
 
 #include "printcheck.h"
 #include "printstream.h"
+#include "testmain.h"
 
 #include <QtTest>
 
@@ -380,5 +381,5 @@ void TestPrintStream::failuresOfThePrintingLayer()
     }
 }
 
-QTEST_MAIN(TestPrintStream)
+NOCTAMBU_TEST_MAIN(TestPrintStream)
 #include "tst_printstream.moc"
