@@ -60,6 +60,11 @@ void TestComponents::displayLines()
     memo.setWordWrap(false);
     memo.setPlainText(QString(5000, QLatin1Char('x')));
     QCOMPARE(memo.displayLines(), QStringList({QString(TMemo::MaxLineLength, QLatin1Char('x'))}));
+    // The cut keeps a letter with its accent, and both halves of a surrogate pair, together.
+    for (const QString &last : {QStringLiteral("e\u0301"), QStringLiteral("\U0001F600")}) {
+        memo.setPlainText(QString(TMemo::MaxLineLength - 1, QLatin1Char('x')) + last);
+        QCOMPARE(memo.displayLines().constFirst().size(), TMemo::MaxLineLength - 1);
+    }
 
     // Shown, the memo wraps the same way.
     memo.setWordWrap(true);
