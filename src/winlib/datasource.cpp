@@ -1,5 +1,7 @@
 #include "datasource.h"
 
+#include <QWidget>
+
 DataSource::DataSource(QObject *parent) : QObject(parent) {}
 
 DataSource::~DataSource()
@@ -59,4 +61,14 @@ void DataSource::removeEditor(PendingChanges *editor)
 void DataSource::handOverChanges()
 {
     m_editors.handOver();
+}
+
+void handOverOrFocus(QWidget *editor, const std::function<void()> &update)
+{
+    try {
+        update();
+    } catch (...) {
+        editor->setFocus();
+        throw;
+    }
 }

@@ -5,6 +5,10 @@
 #include <QObject>
 #include <QPointer>
 
+#include <functional>
+
+class QWidget;
+
 // Binds a dataset to the data-aware controls: relays the dataset's changes of state,
 // position and data, and carries the automatic-edit setting. The editors bound to it
 // register as holders of pending changes; when the dataset asks, the data source has each
@@ -44,3 +48,7 @@ private:
     PendingChangesList m_editors;
     bool m_autoEdit = true;
 };
+
+// An editor's answer to the dataset's request: update hands its change to the row; when that
+// fails, the editor takes the focus and the error goes on to the dataset's caller.
+void handOverOrFocus(QWidget *editor, const std::function<void()> &update);

@@ -82,12 +82,7 @@ void TDBImage::setDataSource(DataSource *source)
 
 void TDBImage::handOverChanges()
 {
-    try {
-        updateRecord();
-    } catch (...) {
-        setFocus();
-        throw;
-    }
+    handOverOrFocus(this, [this] { updateRecord(); });
 }
 
 void TDBImage::setDataField(int field)

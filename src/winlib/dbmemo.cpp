@@ -56,12 +56,7 @@ void TDBMemo::setDataSource(DataSource *source)
 
 void TDBMemo::handOverChanges()
 {
-    try {
-        updateRecord();
-    } catch (...) {
-        setFocus();
-        throw;
-    }
+    handOverOrFocus(this, [this] { updateRecord(); });
 }
 
 void TDBMemo::setDataField(int field)
