@@ -128,10 +128,40 @@ void Table::lockCurrent()
                               .arg(m_current.name()));
 }
 
+void PendingChangesList::add(PendingChanges *holder)
+{
+    if (holder && !m_holders.contains(holder))
+        m_holders.append(holder);
+}
+
+void PendingChangesList::remove(PendingChanges *holder)
+{
+    m_holders.removeAll(holder);
+}
+
+void PendingChangesList::handOver() const
+{
+    const QVector<PendingChanges *> holders = m_holders;
+    for (PendingChanges *holder : holders) {
+        if (m_holders.contains(holder))
+            holder->handOverChanges();
+    }
+}
+
+void Table::addPendingChanges(PendingChanges *holder)
+{
+    m_pending.add(holder);
+}
+
+void Table::removePendingChanges(PendingChanges *holder)
+{
+    m_pending.remove(holder);
+}
+
 void Table::settle()
 {
     checkActive();
-    emit updateRecordRequested();
+    m_pending.handOver();
     switch (m_state) {
     case DatasetState::Edit:
     case DatasetState::Insert:
@@ -314,7 +344,7 @@ void Table::post()
     if (m_state != DatasetState::Edit && m_state != DatasetState::Insert &&
         m_state != DatasetState::SetKey)
         throw DatabaseError(QStringLiteral("Dataset not in edit or insert mode"));
-    emit updateRecordRequested();
+    m_pending.handOver();
     if (m_state == DatasetState::SetKey) {
         setState(DatasetState::Browse);
         return;

@@ -9,13 +9,14 @@
 // A memo bound to one field of a data source's dataset. It shows the field of the current
 // row, puts the dataset into edit state by itself on the first key that changes the text
 // (automatic editing), puts back the row's value on Esc and hands its text to the row when
-// the dataset asks for pending values. Memo fields (not the name) also hand their text over
+// the dataset asks for pending changes. Memo fields (not the name) also hand their text over
 // when the editor loses the focus.
-class TDBMemo : public TMemo
+class TDBMemo : public TMemo, public PendingChanges
 {
     Q_OBJECT
 public:
     explicit TDBMemo(QWidget *parent = nullptr);
+    ~TDBMemo() override;
 
     DataSource *dataSource() const { return m_dataSource; }
     void setDataSource(DataSource *source);
@@ -36,6 +37,9 @@ public:
 
     // Hands the text to the row if it was changed. Errors of the dataset propagate.
     void updateRecord();
+    // The dataset's request: updateRecord(); on an error the editor takes the focus and the
+    // error propagates.
+    void handOverChanges() override;
     // Shows the field's value of the current row, dropping what was typed.
     void reset();
 

@@ -29,6 +29,23 @@ template <typename F> QString failure(F &&f)
     return QStringLiteral("<no error>");
 }
 
+// A holder of pending changes, as an editor is: it hands a name over, or fails.
+struct PendingName : PendingChanges
+{
+    Table *table = nullptr;
+    QString name;
+    QString error;
+    int asked = 0;
+    void handOverChanges() override
+    {
+        ++asked;
+        if (!error.isEmpty())
+            throw DatabaseError(error);
+        if (!name.isNull())
+            table->setFieldValue(ImagenOnirica, name);
+    }
+};
+
 void addRow(Table &t, const QString &name, const QString &meaning = QString(),
             const QString &lucky = QString())
 {
@@ -143,7 +160,9 @@ void TestTable::navigationFlags()
 void TestTable::insertAndLeave()
 {
     auto t = openTable({QStringLiteral("Agua"), QStringLiteral("Sol")});
-    QSignalSpy handOver(t.get(), &Table::updateRecordRequested);
+    PendingName editor;
+    editor.table = t.get();
+    t->addPendingChanges(&editor);
     t->insert();
     QCOMPARE(t->state(), DatasetState::Insert);
     QVERIFY(!t->isModified());
@@ -151,7 +170,7 @@ void TestTable::insertAndLeave()
     t->next(); // an untouched new row disappears without a word
     QCOMPARE(t->state(), DatasetState::Browse);
     QCOMPARE(t->recordCount(), 2);
-    QVERIFY(handOver.count() >= 1);
+    QVERIFY(editor.asked >= 1);
     // Insert twice: the first new row vanishes, a second one is current.
     t->insert();
     t->insert();
@@ -159,12 +178,18 @@ void TestTable::insertAndLeave()
     t->cancel();
     QCOMPARE(t->recordCount(), 2);
     // The editors' pending change is handed over before leaving: a typed name is stored.
+    // A hand-over that fails ends the operation, which does not take place.
     t->insert();
-    connect(t.get(), &Table::updateRecordRequested, this,
-            [&] { t->setFieldValue(ImagenOnirica, QStringLiteral("Oso")); });
+    editor.name = QStringLiteral("Oso");
+    editor.error = QStringLiteral("No hand-over");
+    QCOMPARE(failure([&] { t->refresh(); }), editor.error);
+    QCOMPARE(failure([&] { t->post(); }), editor.error);
+    QCOMPARE(t->state(), DatasetState::Insert);
+    editor.error.clear();
     t->refresh();
     QCOMPARE(t->recordCount(), 3);
     QCOMPARE(nameOf(*t), QStringLiteral("Oso"));
+    t->removePendingChanges(&editor);
 }
 
 void TestTable::requiredName()

@@ -18,6 +18,7 @@
 #include "raisedlabel.h"
 #include "storage.h"
 #include "table.h"
+#include "testmain.h"
 
 #include <QBuffer>
 #include <QClipboard>
@@ -793,12 +794,6 @@ void TestMainWindow::readOnlyTableLeavesEditorsUnchanged()
     QCOMPARE(w->Table1->state(), DatasetState::Browse);
 }
 
-int main(int argc, char *argv[])
-{
-    Application app(argc, argv);
-    installFontSubstitutions();
-    TestMainWindow test;
-    return QTest::qExec(&test, argc, argv);
-}
+NOCTAMBU_TEST_MAIN(TestMainWindow)
 
 #include "tst_mainwindow.moc"
