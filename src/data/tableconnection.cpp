@@ -10,6 +10,10 @@
 #include <cerrno>
 #include <optional>
 
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#endif
+
 const char *const TableSchema::Sql =
     "CREATE TABLE dreams ("
     " id INTEGER PRIMARY KEY AUTOINCREMENT,"
@@ -185,6 +189,44 @@ Connection openForReading(const QString &path, const TableFileState &state, bool
     return c;
 }
 
+Connection openOnce(const QString &path, Storage::Access access, bool *readOnly)
+{
+    const TableFileState state = inspectTableFile(path);
+    const bool edit = access == Storage::Access::ReadWrite && state.writable;
+    *readOnly = !edit;
+    if (edit)
+        return openForEditing(path, state);
+    const bool tryAlone = access == Storage::Access::Snapshot && state.fileWritable;
+    if (tryAlone) {
+        if (std::optional<Connection> c = tryExclusive(path, state))
+            return std::move(*c);
+    }
+    return openForReading(path, state, tryAlone);
+}
+
+// The identity of the file a path names (device and inode), where the system has one.
+struct FileId
+{
+    quint64 device = 0;
+    quint64 inode = 0;
+    bool operator==(const FileId &o) const { return device == o.device && inode == o.inode; }
+};
+
+FileId fileId(const QString &path)
+{
+    FileId id;
+#ifndef Q_OS_WIN // a file that is open cannot be replaced there
+    struct stat st = {};
+    if (::stat(QFile::encodeName(path).constData(), &st) == 0) {
+        id.device = quint64(st.st_dev);
+        id.inode = quint64(st.st_ino);
+    }
+#else
+    Q_UNUSED(path)
+#endif
+    return id;
+}
+
 } // namespace
 
 TableFileState inspectTableFile(const QString &path)
@@ -305,17 +347,14 @@ QByteArray Connection::uri(const QString &path, Mode mode) const
 
 Connection openTableFile(const QString &path, Storage::Access access, bool *readOnly)
 {
-    const TableFileState state = inspectTableFile(path);
-    const bool edit = access == Storage::Access::ReadWrite && state.writable;
-    *readOnly = !edit;
-    if (edit)
-        return openForEditing(path, state);
-    const bool tryAlone = access == Storage::Access::Snapshot && state.fileWritable;
-    if (tryAlone) {
-        if (std::optional<Connection> c = tryExclusive(path, state))
-            return std::move(*c);
+    // A restore may move a new file into place while this waits for the old one's lock; the
+    // connection must hold the file the path names once it holds its lock.
+    for (int attempt = 1;; ++attempt) {
+        const FileId before = fileId(path);
+        Connection c = openOnce(path, access, readOnly);
+        if (fileId(path) == before || attempt == 3)
+            return c;
     }
-    return openForReading(path, state, tryAlone);
 }
 
 void checkDreamTable(sqlite3 *db, const QString &path, bool deep)
