@@ -172,8 +172,8 @@ QString TDBMemo::limited(const QString &text) const
 {
     if (m_maxLength <= 0)
         return text;
-    const int used = toPlainText().length() - textCursor().selectedText().length();
-    return text.left(qMax(0, m_maxLength - used));
+    const int used = codePointCount(toPlainText()) - codePointCount(textCursor().selectedText());
+    return leftCodePoints(text, qMax(0, m_maxLength - used));
 }
 
 void TDBMemo::keyPressEvent(QKeyEvent *event)

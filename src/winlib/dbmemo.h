@@ -23,7 +23,8 @@ public:
     int dataField() const { return m_field; }
     void setDataField(int field);
 
-    // At most this many characters can be typed or pasted; 0 for no limit.
+    // At most this many characters (code points, as the table counts them) can be typed or
+    // pasted; 0 for no limit.
     int maxLength() const { return m_maxLength; }
     void setMaxLength(int length);
 
