@@ -2,6 +2,7 @@
 
 #include "accessibility.h"
 #include "appearance.h"
+#include "application.h"
 
 #include <QAbstractButton>
 #include <QEvent>
@@ -137,7 +138,7 @@ bool PointerMoves::eventFilter(QObject *object, QEvent *event)
     if (found == m_handlers.constEnd())
         return false;
     if (*found)
-        (*found)();
+        runHandler(*found);
     const bool held = static_cast<QMouseEvent *>(event)->buttons() != Qt::NoButton;
     return !(held && qobject_cast<QAbstractButton *>(object));
 }

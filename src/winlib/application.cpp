@@ -5,6 +5,8 @@
 
 #include <QIcon>
 
+#include <utility>
+
 static void initIconResources()
 {
     Q_INIT_RESOURCE(programicon);
@@ -14,6 +16,16 @@ QString applicationTitle()
 {
     return QStringLiteral("NOCTAMBULA v2.0 (Noches de Fortuna)");
 }
+
+namespace {
+
+Application::LastNetObserver &lastNetObserver()
+{
+    static Application::LastNetObserver observer;
+    return observer;
+}
+
+} // namespace
 
 QIcon programIcon()
 {
@@ -34,9 +46,17 @@ bool Application::notify(QObject *receiver, QEvent *event)
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception &error) {
+        if (lastNetObserver())
+            lastNetObserver()(error);
         showHandlerError(error);
     }
     return false;
+}
+
+Application::LastNetObserver Application::setLastNetObserver(LastNetObserver observer)
+{
+    std::swap(observer, lastNetObserver());
+    return observer;
 }
 
 void Application::showHandlerError(const std::exception &error)

@@ -55,29 +55,35 @@ TDBImage::TDBImage(QWidget *parent) : QFrame(parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
+TDBImage::~TDBImage()
+{
+    if (m_dataSource)
+        m_dataSource->removeEditor(this);
+}
+
 void TDBImage::setDataSource(DataSource *source)
 {
     if (m_dataSource == source)
         return;
-    if (m_dataSource)
+    if (m_dataSource) {
         disconnect(m_dataSource, nullptr, this, nullptr);
+        m_dataSource->removeEditor(this);
+    }
     m_dataSource = source;
     if (source) {
+        source->addEditor(this);
         connect(source, &DataSource::dataChanged, this, [this]() { loadPicture(); });
         connect(source, &DataSource::fieldChanged, this, [this](int field) {
             if (field == m_field && !m_modified)
                 loadPicture();
         });
-        connect(source, &DataSource::updateRecordRequested, this, [this]() {
-            try {
-                updateRecord();
-            } catch (...) {
-                setFocus();
-                throw;
-            }
-        });
     }
     loadPicture();
+}
+
+void TDBImage::handOverChanges()
+{
+    handOverOrFocus(this, [this] { updateRecord(); });
 }
 
 void TDBImage::setDataField(int field)

@@ -168,8 +168,11 @@ void TDBLookupListBox::readRows(int want)
         want = qMin(want, rows - 2);
     want = qBound(0, want, rows - 1);
     // Up to a window's worth on either side, then the window with the current row as
-    // near to want as the table's ends allow.
-    const QVector<RowName> around = t->namesAround(rows - 1, rows - 1);
+    // near to want as the table's ends allow. The grid reads while the dataset tells of a
+    // change and while Qt lays it out: a read that fails shows its error here and leaves
+    // the grid without stored rows.
+    QVector<RowName> around;
+    runHandler([&] { around = t->namesAround(rows - 1, rows - 1); });
     int c = -1;
     for (int i = 0; i < around.size(); ++i) {
         if (around.at(i).id == t->currentId()) {

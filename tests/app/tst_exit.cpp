@@ -19,6 +19,7 @@
 #include "roster.h"
 #include "storage.h"
 #include "table.h"
+#include "testmain.h"
 #include "windowroster.h"
 
 #include <QPlainTextEdit>
@@ -585,11 +586,6 @@ void TestExit::commandLine()
     QCOMPARE(errLines.join('\n'), err);
 }
 
-int main(int argc, char *argv[])
-{
-    Application app(argc, argv);
-    TestExit test;
-    return QTest::qExec(&test, argc, argv);
-}
+NOCTAMBU_TEST_MAIN(TestExit)
 
 #include "tst_exit.moc"
