@@ -2,6 +2,7 @@
 #include "appearance.h"
 #include "application.h"
 #include "commandline.h"
+#include "firststart.h"
 #include "formaprimera.h"
 #include "lastchance.h"
 #include "roster.h"
@@ -78,6 +79,7 @@ int main(int argc, char *argv[])
 
     std::unique_ptr<Roster> roster;
     try {
+        prepareDatabaseDir(line);
         roster = std::make_unique<Roster>(line.databaseDir);
     } catch (const std::exception &error) {
         return reportLastChance(error, codeAddress());

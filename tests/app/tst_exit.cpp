@@ -13,6 +13,7 @@
 #include "formabox.h"
 
 #include "commandline.h"
+#include "firststart.h"
 #include "formaprimera.h"
 #include "modal.h"
 #include "raisedlabel.h"
@@ -73,6 +74,33 @@ QString currentName(Table *table)
     return table->fieldText(ImagenOnirica);
 }
 
+// Keeps the variables that choose the database directory, and puts them back.
+class DirectoryVariables
+{
+public:
+    ~DirectoryVariables()
+    {
+        for (const auto &[name, value] :
+             {std::pair{"NOCTAMBU_DIR", m_dir}, std::pair{"XDG_DATA_HOME", m_data}}) {
+            if (value.isNull())
+                qunsetenv(name);
+            else
+                qputenv(name, value);
+        }
+    }
+
+private:
+    const QByteArray m_dir = qgetenv("NOCTAMBU_DIR");
+    const QByteArray m_data = qgetenv("XDG_DATA_HOME");
+};
+
+qint64 rowCount(const QString &dir)
+{
+    Storage storage;
+    storage.open(dir);
+    return storage.rowCount();
+}
+
 } // namespace
 
 class TestExit : public QObject
@@ -96,6 +124,7 @@ private slots:
     void rosterOrder();
     void startWithoutDatabaseDirectory();
     void databaseDirectoryChoice();
+    void firstStart();
     void commandLine_data();
     void commandLine();
 
@@ -497,8 +526,7 @@ void TestExit::startWithoutDatabaseDirectory()
 
 void TestExit::databaseDirectoryChoice()
 {
-    const QByteArray savedDir = qgetenv("NOCTAMBU_DIR");
-    const QByteArray savedData = qgetenv("XDG_DATA_HOME");
+    const DirectoryVariables saved;
     const QStringList plain{QStringLiteral("dreambook")};
     const QStringList given{QStringLiteral("dreambook"), QStringLiteral("--database-dir"),
                             QStringLiteral("/a")};
@@ -520,14 +548,68 @@ void TestExit::databaseDirectoryChoice()
     QCOMPARE(databaseDirFromArguments(plain),
              QDir::homePath() + QStringLiteral("/.local/share/noctambu"));
 #endif
+}
 
-    for (const auto &[name, value] :
-         {std::pair{"NOCTAMBU_DIR", savedDir}, std::pair{"XDG_DATA_HOME", savedData}}) {
-        if (value.isNull())
-            qunsetenv(name);
-        else
-            qputenv(name, value);
+void TestExit::firstStart()
+{
+#ifdef Q_OS_WIN
+    QSKIP("the default directory is c:\\noctambu");
+#endif
+    const DirectoryVariables saved;
+    const QStringList plain{QStringLiteral("dreambook")};
+    const QString data = m_dir->filePath(QStringLiteral("data"));
+    const QString defaultDir = data + QStringLiteral("/noctambu");
+    qunsetenv("NOCTAMBU_DIR");
+    qputenv("XDG_DATA_HOME", data.toLocal8Bit());
+
+    // A directory named by the option or the variable is never made.
+    prepareDatabaseDir(parseCommandLine(plain + QStringList{"--database-dir", defaultDir}));
+    qputenv("NOCTAMBU_DIR", defaultDir.toLocal8Bit());
+    prepareDatabaseDir(parseCommandLine(plain));
+    QVERIFY(!QFileInfo::exists(data));
+    qunsetenv("NOCTAMBU_DIR");
+
+    // The default one gets the sample dictionary, once.
+    prepareDatabaseDir(parseCommandLine(plain));
+    QCOMPARE(rowCount(defaultDir), 159);
+    {
+        Table table;
+        table.setDatabaseDir(defaultDir);
+        table.open();
+        table.insert();
+        table.setFieldValue(ImagenOnirica, QStringLiteral("Zafiro"));
+        table.post();
     }
+    prepareDatabaseDir(parseCommandLine(plain));
+    QCOMPARE(rowCount(defaultDir), 160);
+
+    // A default directory that cannot be made: the reason, nothing made, and the program
+    // gives it as its start-up error.
+    const QString file = m_dir->filePath(QStringLiteral("file"));
+    QVERIFY(QFile(file).open(QIODevice::WriteOnly));
+    qputenv("XDG_DATA_HOME", file.toLocal8Bit());
+    QString reason;
+    try {
+        prepareDatabaseDir(parseCommandLine(plain));
+    } catch (const EngineError &error) {
+        reason = error.message();
+    }
+    QVERIFY2(reason.contains(file + QStringLiteral("/noctambu")), qPrintable(reason));
+    QVERIFY(QFileInfo(file).isFile());
+
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), file);
+    env.remove(QStringLiteral("NOCTAMBU_DIR"));
+    program.setProcessEnvironment(env);
+    program.start(QStringLiteral(DREAMBOOK_PATH), QStringList());
+    QVERIFY(program.waitForFinished(60000));
+    QCOMPARE(program.exitCode(), 1);
+    const QString err = QString::fromLocal8Bit(program.readAllStandardError());
+    QVERIFY2(err.contains(QStringLiteral("Exception EDBEngineError in module dreambook")) &&
+                 err.contains(reason),
+             qPrintable(err));
 }
 
 void TestExit::commandLine_data()
