@@ -691,7 +691,7 @@ std::optional<Row> Storage::rowAtRank(qint64 rank)
     return fetchOne(m_stmts->atRankFrom);
 }
 
-QStringList Storage::check()
+QStringList Storage::check(const std::function<void(qint64 done)> &progress)
 {
     beginRead(); // one state of the table throughout
     QStringList problems = engineCheck();
@@ -699,8 +699,11 @@ QStringList Storage::check()
     sqlite3_prepare_v2(m_db, "SELECT id, name, skey, picture FROM dreams ORDER BY skey", -1, &s,
                        nullptr);
     QByteArray previous;
+    qint64 checked = 0;
     int rc;
     while (s && (rc = sqlite3_step(s)) == SQLITE_ROW) {
+        if (progress)
+            progress(++checked);
         const qint64 id = sqlite3_column_int64(s, 0);
         const QString name = columnText(s, 1).toString();
         const QByteArray key = columnBlob(s, 2).toByteArray();
