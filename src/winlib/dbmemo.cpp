@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QScrollBar>
 
 #include <memory>
 
@@ -40,10 +41,10 @@ void TDBMemo::setDataSource(DataSource *source)
     if (source) {
         source->addEditor(this);
         connect(source, &DataSource::stateChanged, this, &TDBMemo::updateReadOnly);
-        connect(source, &DataSource::dataChanged, this, [this]() { load(); });
+        connect(source, &DataSource::dataChanged, this, [this]() { load(ShowFromStart::Always); });
         connect(source, &DataSource::fieldChanged, this, [this](int field) {
             if (field == m_field)
-                load();
+                load(ShowFromStart::WhenChanged);
         });
         connect(source, &DataSource::focusFieldRequested, this, [this](int field) {
             if (field == m_field && isVisible() && isEnabled())
@@ -51,7 +52,7 @@ void TDBMemo::setDataSource(DataSource *source)
         });
     }
     updateReadOnly();
-    load();
+    load(ShowFromStart::Always);
 }
 
 void TDBMemo::handOverChanges()
@@ -62,7 +63,7 @@ void TDBMemo::handOverChanges()
 void TDBMemo::setDataField(int field)
 {
     m_field = field;
-    load();
+    load(ShowFromStart::Always);
 }
 
 void TDBMemo::setMaxLength(int length)
@@ -102,24 +103,38 @@ void TDBMemo::updateReadOnly()
         setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
 }
 
-void TDBMemo::load()
+void TDBMemo::load(ShowFromStart fromStart)
 {
     const Table *table = m_dataSource ? m_dataSource->dataSet() : nullptr;
     QString text;
     if (table && table->isActive() && m_field >= 0 && m_field < FieldCount)
         text = table->fieldText(m_field);
-    if (text != toPlainText()) {
+    const bool changed = text != toPlainText();
+    if (changed) {
         m_loading = true;
         setPlainText(text);
         m_loading = false;
     }
     m_modified = false;
+    if (changed || fromStart == ShowFromStart::Always)
+        showFromStart();
+}
+
+void TDBMemo::showFromStart()
+{
+    // As when an edit control is given its text: the caret at the start, the first line at
+    // the top, whatever the memo showed before.
+    QTextCursor cursor = textCursor();
+    cursor.movePosition(QTextCursor::Start);
+    setTextCursor(cursor);
+    verticalScrollBar()->setValue(0);
+    horizontalScrollBar()->setValue(0);
 }
 
 void TDBMemo::reset()
 {
     m_modified = false;
-    load();
+    load(ShowFromStart::WhenChanged);
 }
 
 void TDBMemo::updateRecord()

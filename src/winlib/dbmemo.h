@@ -59,7 +59,11 @@ private:
     bool startsEdit(const QKeyEvent *event) const;
     bool beginEdit();
     void updateReadOnly();
-    void load();
+    // Shows the field's value of the current row; from its start always, or only when the
+    // value differs from the text shown.
+    enum class ShowFromStart { Always, WhenChanged };
+    void load(ShowFromStart fromStart);
+    void showFromStart();
     QString limited(const QString &text) const;
     bool isMemoField() const;
 

@@ -25,6 +25,7 @@
 #include <QLabel>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
@@ -68,6 +69,14 @@ QImage pictureOf(const QByteArray &stored)
     return image;
 }
 
+// Types text as a keyboard does, letters outside ASCII included.
+void typeText(QWidget *widget, const QString &text)
+{
+    for (const QChar c : text)
+        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key(c.toUpper().unicode()), QString(c),
+                            Qt::NoModifier);
+}
+
 struct Entry
 {
     QString name;
@@ -91,6 +100,8 @@ private slots:
     void addingTwiceDropsTheUntouchedRow();
     void addingOnAnEmptyTable();
     void nameEditorLimitsAndEnter();
+    void editorsShowEachEntryFromItsFirstLine_data();
+    void editorsShowEachEntryFromItsFirstLine();
     void postFailuresKeepTheRow();
     void changingAndCancelling();
     void clickPromptsOnlyOnClick();
@@ -387,6 +398,59 @@ void TestMainWindow::nameEditorLimitsAndEnter()
     QTest::keyClicks(w->memo9, QStringLiteral("12"));
     QCOMPARE(w->memo9->toPlainText(), fortyEight + QStringLiteral("12"));
     press(w->DBNavigator7);
+}
+
+void TestMainWindow::editorsShowEachEntryFromItsFirstLine_data()
+{
+    QTest::addColumn<int>("scrolledBy");
+    QTest::newRow("Ctrl+Down, Enter") << int(Qt::ControlModifier);
+    QTest::newRow("Alt+Down, Enter") << int(Qt::AltModifier);
+    QTest::newRow("long name saved") << 0;
+}
+
+// Whatever scrolled an editor on one entry, every entry loaded afterwards is shown from its
+// first line, the caret at its start.
+void TestMainWindow::editorsShowEachEntryFromItsFirstLine()
+{
+    QFETCH(int, scrolledBy);
+    const QString lines = QStringLiteral("línea\n").repeated(20);
+    makeWindow({{QStringLiteral("Agua"), QStringLiteral("a ") + lines, lines, {}},
+                {QStringLiteral("Luna"), QStringLiteral("b ") + lines, lines, {}},
+                {QStringLiteral("Sol"), QStringLiteral("c ") + lines, lines, {}}});
+    activate();
+    const QList<TDBMemo *> editors{w->memo9, w->memo10, w->Memo11};
+    const auto scrolledEditor = [&editors]() {
+        for (TDBMemo *editor : editors) {
+            if (editor->verticalScrollBar()->value() != 0 || editor->textCursor().position() != 0)
+                return editor->objectName();
+        }
+        return QString();
+    };
+    if (scrolledBy) {
+        for (TDBMemo *editor : editors) {
+            editor->setFocus();
+            for (int i = 0; i < 5; ++i)
+                QTest::keyClick(editor, Qt::Key_Down, Qt::KeyboardModifiers(scrolledBy));
+            QVERIFY(editor->verticalScrollBar()->value() > 0);
+        }
+        QTest::keyClick(w->memo9, Qt::Key_Return);
+    } else {
+        press(w->NUEVO);
+        typeText(w->memo9, QStringLiteral("Sueño con ñandú, águila y búho en el río Ébano"));
+        QVERIFY(w->memo9->verticalScrollBar()->value() > 0); // typing scrolls as before
+        QTest::keyClick(w->memo9, Qt::Key_Return);
+        QTest::keyClicks(w->memo10, QStringLiteral("sentido"));
+        press(w->DBNavigator1);
+        QCOMPARE(w->Table1->state(), DatasetState::Browse);
+        QCOMPARE(w->memo9->verticalScrollBar()->value(), 0);
+        press(w->DBNavigator3);
+        QVERIFY2(scrolledEditor().isEmpty(), qPrintable(scrolledEditor()));
+    }
+    for (const QString &name : {QStringLiteral("Luna"), QStringLiteral("Sol")}) {
+        press(w->DBNavigator5);
+        QCOMPARE(current(), name);
+        QVERIFY2(scrolledEditor().isEmpty(), qPrintable(scrolledEditor()));
+    }
 }
 
 void TestMainWindow::postFailuresKeepTheRow()
