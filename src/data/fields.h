@@ -28,4 +28,8 @@ struct FieldDef
 const FieldDef &fieldDef(int field);
 QString fieldName(int field);
 
+// A tab or a line break (line feed, carriage return, vertical tab, form feed, next line,
+// line or paragraph separator): a name holds none of them.
+bool isLineBreakOrTab(QChar c);
+
 constexpr int NameMaxLength = 50;

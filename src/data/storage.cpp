@@ -372,10 +372,21 @@ void bindRow(sqlite3_stmt *s, const Row &row)
         bindBlob(s, 6, pic.toByteArray());
     bindBlob(s, 7, Collation::sortKey(row.name()));
 }
+
+// A name is one line: the editors and the import make line breaks and tabs into blanks or
+// refuse them, and no other way stores one either.
+void checkOneLineName(const Row &row)
+{
+    const QString name = row.name();
+    if (std::any_of(name.begin(), name.end(), isLineBreakOrTab))
+        throw EngineError(QStringLiteral(
+            "El nombre de una imagen onírica no puede llevar saltos de línea ni tabuladores"));
+}
 } // namespace
 
 qint64 Storage::insertRow(const Row &row)
 {
+    checkOneLineName(row);
     if (!m_stmts || !m_stmts->insert)
         throw EngineError(QStringLiteral("The dream table is read-only"));
     sqlite3_stmt *s = m_stmts->insert;
@@ -393,6 +404,7 @@ qint64 Storage::insertRow(const Row &row)
 
 void Storage::updateRow(const Row &row)
 {
+    checkOneLineName(row);
     if (!m_stmts || !m_stmts->update)
         throw EngineError(QStringLiteral("The dream table is read-only"));
     const std::optional<QByteArray> before = storedKey(row.id);

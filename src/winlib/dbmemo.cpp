@@ -14,6 +14,22 @@
 
 #include <memory>
 
+namespace {
+
+// Text for a memo of one line: each line break (CR LF counting as one) and each tab
+// becomes one blank.
+QString oneLine(QString text)
+{
+    text.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    for (QChar &c : text) {
+        if (isLineBreakOrTab(c))
+            c = QLatin1Char(' ');
+    }
+    return text;
+}
+
+} // namespace
+
 TDBMemo::TDBMemo(QWidget *parent) : TMemo(parent)
 {
     connect(this, &QPlainTextEdit::textChanged, this, [this]() {
@@ -242,7 +258,7 @@ void TDBMemo::insertFromMimeData(const QMimeData *source)
     runHandler([&]() { ok = beginEdit(); });
     if (!ok)
         return;
-    const QString text = limited(source->text());
+    const QString text = limited(m_wantReturns ? source->text() : oneLine(source->text()));
     if (!text.isEmpty())
         insertPlainText(text);
 }

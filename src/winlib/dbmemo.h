@@ -28,7 +28,8 @@ public:
     void setMaxLength(int length);
 
     // Whether Enter breaks the line (and so starts edit state). When off, Enter is left to
-    // the window (keyPressed is still emitted).
+    // the window (keyPressed is still emitted), and the memo holds one line: a pasted line
+    // break or tab becomes one blank.
     bool wantReturns() const { return m_wantReturns; }
     void setWantReturns(bool on) { m_wantReturns = on; }
 

@@ -102,6 +102,8 @@ private slots:
     void nameEditorLimitsAndEnter();
     void editorsShowEachEntryFromItsFirstLine_data();
     void editorsShowEachEntryFromItsFirstLine();
+    void pastedNameIsOneLine_data();
+    void pastedNameIsOneLine();
     void postFailuresKeepTheRow();
     void changingAndCancelling();
     void clickPromptsOnlyOnClick();
@@ -451,6 +453,36 @@ void TestMainWindow::editorsShowEachEntryFromItsFirstLine()
         QCOMPARE(current(), name);
         QVERIFY2(scrolledEditor().isEmpty(), qPrintable(scrolledEditor()));
     }
+}
+
+void TestMainWindow::pastedNameIsOneLine_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("line feed") << QString() << QStringLiteral("Doble\nLínea")
+                               << QStringLiteral("Doble Línea");
+    QTest::newRow("every break and tab")
+        << QString() << QStringLiteral("a\r\nb\tc\rd\u2029e") << QStringLiteral("a b c d e");
+    const QString fortyEight(48, QLatin1Char('x'));
+    QTest::newRow("then the limit")
+        << fortyEight << QStringLiteral("\r\n\tab") << fortyEight + QStringLiteral("  ");
+}
+
+void TestMainWindow::pastedNameIsOneLine()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, pasted);
+    QFETCH(QString, shown);
+    makeWindow({});
+    activate();
+    press(w->NUEVO);
+    QTest::keyClicks(w->memo9, typed);
+    QGuiApplication::clipboard()->setText(pasted);
+    QTest::keyClick(w->memo9, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(w->memo9->toPlainText(), shown);
+    press(w->DBNavigator1);
+    QCOMPARE(storedNames(), QVector<QString>{shown});
 }
 
 void TestMainWindow::postFailuresKeepTheRow()
