@@ -168,9 +168,31 @@ bool TDBMemo::beginEdit()
         return true;
     if (!m_dataSource || m_field < 0)
         return false;
+    // Entering edit state reads the row again; when another program changed it, the new
+    // text comes in, and the caret and selection stay where the user put them.
+    const int anchor = textCursor().anchor();
+    const int position = textCursor().position();
     const bool ok = m_dataSource->edit();
     updateReadOnly();
-    return ok && editing();
+    if (!ok || !editing())
+        return false;
+    if (textCursor().anchor() != anchor || textCursor().position() != position) {
+        QTextCursor cursor = textCursor();
+        cursor.setPosition(clampedPosition(anchor));
+        cursor.setPosition(clampedPosition(position), QTextCursor::KeepAnchor);
+        setTextCursor(cursor);
+    }
+    return true;
+}
+
+int TDBMemo::clampedPosition(int position) const
+{
+    const QString text = toPlainText();
+    int at = qBound(0, position, int(text.size()));
+    if (at > 0 && at < text.size() && text.at(at).isLowSurrogate() &&
+        text.at(at - 1).isHighSurrogate())
+        --at; // never between the halves of one character
+    return at;
 }
 
 bool TDBMemo::startsEdit(const QKeyEvent *event) const

@@ -65,6 +65,8 @@ private:
     enum class ShowFromStart { Always, WhenChanged };
     void load(ShowFromStart fromStart);
     void showFromStart();
+    // A caret position in the text shown: within it, never inside a surrogate pair.
+    int clampedPosition(int position) const;
     QString limited(const QString &text) const;
     bool isMemoField() const;
 

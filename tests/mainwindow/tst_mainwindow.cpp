@@ -104,6 +104,8 @@ private slots:
     void editorsShowEachEntryFromItsFirstLine();
     void pastedNameIsOneLine_data();
     void pastedNameIsOneLine();
+    void caretStaysWhenTheEntryIsReadAgain_data();
+    void caretStaysWhenTheEntryIsReadAgain();
     void postFailuresKeepTheRow();
     void changingAndCancelling();
     void clickPromptsOnlyOnClick();
@@ -483,6 +485,50 @@ void TestMainWindow::pastedNameIsOneLine()
     QCOMPARE(w->memo9->toPlainText(), shown);
     press(w->DBNavigator1);
     QCOMPARE(storedNames(), QVector<QString>{shown});
+}
+
+void TestMainWindow::caretStaysWhenTheEntryIsReadAgain_data()
+{
+    QTest::addColumn<QString>("changedTo");
+    QTest::addColumn<int>("anchor");
+    QTest::addColumn<int>("position");
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<int>("caret");
+    QTest::newRow("longer") << QStringLiteral("Aguacero") << 4 << 4 << QStringLiteral("Aguaxcero")
+                            << 5;
+    QTest::newRow("shorter, clamped")
+        << QStringLiteral("Sol") << 4 << 4 << QStringLiteral("Solx") << 4;
+    QTest::newRow("selection") << QStringLiteral("Agüero") << 1 << 4 << QStringLiteral("Axro") << 2;
+}
+
+// Another program changes the entry; the first key typed re-reads it and lands where the
+// user put the caret (or replaces what was selected), within the new text.
+void TestMainWindow::caretStaysWhenTheEntryIsReadAgain()
+{
+    QFETCH(QString, changedTo);
+    QFETCH(int, anchor);
+    QFETCH(int, position);
+    QFETCH(QString, after);
+    QFETCH(int, caret);
+    makeWindow({{QStringLiteral("Agua"), {}, {}, {}}});
+    activate();
+    {
+        Table other;
+        other.setDatabaseDir(m_dir->path());
+        other.open();
+        other.edit();
+        other.setFieldValue(ImagenOnirica, changedTo);
+        other.post();
+    }
+    QTextCursor cursor = w->memo9->textCursor();
+    cursor.setPosition(anchor);
+    cursor.setPosition(position, QTextCursor::KeepAnchor);
+    w->memo9->setTextCursor(cursor);
+    QTest::keyClick(w->memo9, Qt::Key_X);
+    QCOMPARE(w->Table1->state(), DatasetState::Edit);
+    QCOMPARE(w->memo9->toPlainText(), after);
+    QCOMPARE(w->memo9->textCursor().position(), caret);
+    press(w->DBNavigator7);
 }
 
 void TestMainWindow::postFailuresKeepTheRow()
