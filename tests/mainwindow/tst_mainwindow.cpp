@@ -109,6 +109,8 @@ private slots:
     void postFailuresKeepTheRow();
     void changingAndCancelling();
     void clickPromptsOnlyOnClick();
+    void onlyTheFrameRingDrags_data();
+    void onlyTheFrameRingDrags();
     void memoHandsOverOnFocusLoss();
     void deletingWithBothAnswers();
     void prologueModeWithAPendingInsert();
@@ -661,6 +663,38 @@ void TestMainWindow::clickPromptsOnlyOnClick()
     QCOMPARE(w->Label16->text(), QStringLiteral("Aquí Pegará los Gráficos"));
     QCOMPARE(w->Label16->fontColor(), Colors::clNavy);
     QCOMPARE(beepCount(), 0);
+}
+
+void TestMainWindow::onlyTheFrameRingDrags_data()
+{
+    QTest::addColumn<bool>("onPicture");
+    QTest::newRow("the picture") << true;
+    QTest::newRow("the frame's ring") << false;
+}
+
+// Pressed and released as the window system delivers them (through the window, where a
+// mouse grab takes the release): a click on the picture runs its handler, a press on the
+// frame's visible ring drags the frame and nothing else happens.
+void TestMainWindow::onlyTheFrameRingDrags()
+{
+    QFETCH(bool, onPicture);
+    makeWindow({{QStringLiteral("Agua"), {}, {}, {}}});
+    activate();
+    QTest::mouseClick(w->Memo11->viewport(), Qt::LeftButton);
+    const QString numbersClicked =
+        QStringLiteral("Escriba los Números de la Suerte para Juegos de Azar y Apuestas:");
+    QCOMPARE(w->label990->text(), numbersClicked);
+
+    const QPoint at = onPicture ? w->DBImage1->mapTo(w.get(), w->DBImage1->rect().center())
+                                : w->MARCO->mapTo(w.get(), QPoint(3, w->MARCO->height() / 2));
+    QTest::mousePress(w->windowHandle(), Qt::LeftButton, {}, at);
+    QCOMPARE(AutoDrag::dragging(), onPicture ? nullptr : static_cast<QWidget *>(w->MARCO));
+    QCOMPARE(QGuiApplication::overrideCursor() != nullptr, !onPicture);
+    QTest::mouseRelease(w->windowHandle(), Qt::LeftButton, {}, at);
+    QVERIFY(!AutoDrag::dragging() && !QGuiApplication::overrideCursor());
+    QCOMPARE(w->DBImage1->hasFocus(), onPicture);
+    QCOMPARE(w->label990->text(), onPicture ? NumbersPrompt : numbersClicked);
+    QCOMPARE(w->label990->fontColor(), onPicture ? Colors::clNavy : Colors::clBlue);
 }
 
 void TestMainWindow::memoHandsOverOnFocusLoss()
