@@ -328,9 +328,22 @@ QByteArray Storage::sortKeyOf(const Row &row)
     return row.sortKey.isEmpty() ? Collation::sortKey(row.name()) : row.sortKey;
 }
 
+namespace {
+// A name is one line: the editors and the import make line breaks and tabs into blanks or
+// refuse them, and no other way stores one either.
+void checkOneLineName(const Row &row)
+{
+    const QString name = row.name();
+    if (std::any_of(name.begin(), name.end(), isLineBreakOrTab))
+        throw EngineError(QStringLiteral(
+            "El nombre de una imagen onírica no puede llevar saltos de línea ni tabuladores"));
+}
+} // namespace
+
 qint64 Storage::insertRow(const Row &row)
 {
     checkWritable();
+    checkOneLineName(row);
     sqlite3_stmt *s = m_stmts->insert;
     Use use(s);
     const QByteArray picture = row.values[GraficoBMP].toByteArray();
@@ -347,6 +360,7 @@ qint64 Storage::insertRow(const Row &row)
 void Storage::updateRow(const Row &row)
 {
     checkWritable();
+    checkOneLineName(row);
     const std::optional<QByteArray> before = storedKey(row.id);
     sqlite3_stmt *s = m_stmts->update;
     Use use(s);
