@@ -28,7 +28,7 @@ public:
     explicit TDBLookupListBox(QWidget *parent = nullptr);
     ~TDBLookupListBox() override;
 
-    DataSource *dataSource() const { return m_dataSource; }
+    DataSource *dataSource() const { return m_dataSource.source(); }
     void setDataSource(DataSource *source);
     int dataField() const { return m_field; }
     void setDataField(int field);
@@ -91,7 +91,7 @@ private:
     void syncScrollBar();
     void countNow();
 
-    QPointer<DataSource> m_dataSource;
+    DataLink m_dataSource;
     int m_field = ImagenOnirica;
     QVector<RowName> m_rows; // the displayed rows, top to bottom
     int m_cur = -1;          // index of the current row in m_rows
