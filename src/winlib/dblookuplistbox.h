@@ -1,5 +1,6 @@
 #pragma once
 
+#include "datasource.h"
 #include "table.h"
 
 #include <QAbstractScrollArea>
@@ -8,8 +9,6 @@
 #include <QVector>
 
 #include <functional>
-
-class DataSource;
 
 // A read-only, one-column grid over a data source: a view of the dataset, not a copy. It
 // keeps a window of displayed rows (the names around the current row) that follows the

@@ -28,6 +28,8 @@ class TempDictionary
 public:
     explicit TempDictionary(const QVector<Entry> &entries = {});
     QString path() const { return m_dir.path(); }
+    // A path in the temporary folder, beside the table.
+    QString filePath(const QString &name) const { return m_dir.filePath(name); }
     // Adds entries in one transaction.
     void add(const QVector<Entry> &entries) const;
 
