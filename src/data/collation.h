@@ -6,6 +6,9 @@
 // Dictionary order of names: letters compared without accents and case first (ñ is a letter
 // of its own, after n), then accents, then case (small letters first), then code points.
 // The order is total: two names have equal sort keys only when they are equal.
+// Not QCollator: its keys depend on the ICU version and locale data of the machine, so they
+// cannot be stored in the table's index and compared later or elsewhere; these keys are the
+// program's own and stay the same everywhere.
 namespace Collation {
 
 // A key whose byte order (memcmp) is the dictionary order of the names.

@@ -23,6 +23,8 @@ QByteArray bitmapFile(const QByteArray &stored);
 // uncompressed bitmaps, enough pixel bytes for the dimensions it claims.
 constexpr int MaxSide = 16384;
 constexpr qint64 MaxPixels = 32 * 1024 * 1024;
+// Checked before QImage sees the bytes: its bitmap reader would allocate whatever size a
+// header claims, and pixel data that is too short would leave pixels undefined.
 bool isDecodableBitmap(const QByteArray &bitmapFile, int *width = nullptr, int *height = nullptr);
 
 } // namespace PictureCodec

@@ -10,6 +10,7 @@
 class QBuffer;
 class QIODevice;
 
+// Qt has no reader or writer of comma-separated values, hence these.
 // Comma-separated values as RFC 4180 defines them, in UTF-8: fields separated by commas,
 // records by line breaks (CRLF, LF or CR), a field that holds a comma, a quote or a line
 // break enclosed in double quotes, a quote inside it doubled. A UTF-8 byte order mark at the

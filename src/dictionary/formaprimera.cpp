@@ -5,6 +5,7 @@
 #include "autodrag.h"
 #include "beep.h"
 #include "blotterframe.h"
+#include "controlfactory.h"
 #include "datasource.h"
 #include "dbimage.h"
 #include "dblookuplistbox.h"
@@ -239,16 +240,8 @@ const ToolDef toolDefs[] = {
 };
 
 const QSize toolButtonSize{41, 41};
-const QSize toolGlyphSize{32, 32};
 const QSize navigatorSize{49, 25};
 const QSize captionSize{65, 49};
-
-template <typename W> W *makeControl(QWidget *parent, const char *name)
-{
-    auto *widget = new W(parent);
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
 
 // Places a control at bounds in its parent's client area.
 void place(QWidget *control, QRect bounds)
@@ -284,29 +277,9 @@ PanelLook loweredInner(int borderWidth = 0, bool singleBorder = false, int bevel
     return look;
 }
 
-TRaisedLabel *makeLabel(QWidget *parent, const char *name, const QString &caption,
-                        const QFont &font, const QColor &colour)
+QPixmap glyph(const char *name)
 {
-    auto *label = makeControl<TRaisedLabel>(parent, name);
-    label->setTextStyle(TRaisedLabel::tsRaised);
-    label->setTransparent(true);
-    label->setFont(font);
-    label->setFontColor(colour);
-    label->setText(caption);
-    return label;
-}
-
-QPushButton *makeButton(QWidget *parent, const char *name)
-{
-    auto *button = makeControl<QPushButton>(parent, name);
-    // Enter clicks the focused button, as Space does.
-    button->setAutoDefault(true);
-    return button;
-}
-
-QIcon glyphIcon(const char *name)
-{
-    return QIcon(Glyphs::pixmap(QLatin1String(name)));
+    return Glyphs::pixmap(QLatin1String(name));
 }
 
 // The field prompts in their standard captions and all four prompts in navy; the caption
@@ -347,15 +320,58 @@ void setCommandsEnabled(TFORMAPRIMERA *w, bool enabled)
         control->setEnabled(enabled);
 }
 
+// Fonts the window's controls share.
+QFont arial12()
+{
+    return makeFont(QStringLiteral("Arial"), 12);
+}
+
+QFont sans11()
+{
+    return makeFont(QStringLiteral("MS Sans Serif"), 11);
+}
+
 } // namespace
 
 TFORMAPRIMERA::TFORMAPRIMERA(const QString &databaseDir, QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("FORMAPRIMERA"));
     setWindowTitle(applicationTitle());
-    setFont(makeFont(QStringLiteral("MS Sans Serif"), 11));
+    setFont(sans11());
     placeCentred(this, {648, 492}, WindowBorder::Sizeable);
+    openTable(databaseDir);
 
+    Panel1 = makePanel(this, "Panel1", {8, 8, 617, 441}, loweredInner(1, true),
+                       systemColor(SystemColor::Light3D));
+    const QList<TRaisedLabel *> labels = makePromptsAndCommands();
+    makeEditors();
+    makePicture();
+    makeToolbar();
+    makeListAndSearchButtons();
+    makeClockAndStatusLine();
+    makePrologueButtonAndMask();
+    makeListPanel();
+    makePrologueAndPrintMemos();
+    // Labels are drawn beneath every other control, as graphic controls are.
+    for (auto it = labels.crbegin(); it != labels.crend(); ++it)
+        (*it)->lower();
+    setKeyboardOrder();
+
+    // Until the first activation, the browse layout without the record list.
+    BOTONNAIPES->hide();
+    MASCARA->hide();
+    Memoayuda->hide();
+    hideRecordList();
+
+    auto *activation = new ActivationWatcher(this);
+    connect(activation, &ActivationWatcher::activated, this, guarded([this]() { FormActivate(); }));
+
+    installHints(this);
+    installAccessibility(this);
+}
+
+void TFORMAPRIMERA::openTable(const QString &databaseDir)
+{
     Table1 = new Table(this);
     Table1->setObjectName(QStringLiteral("Table1"));
     Table1->setDatabaseDir(databaseDir);
@@ -363,29 +379,24 @@ TFORMAPRIMERA::TFORMAPRIMERA(const QString &databaseDir, QWidget *parent) : QWid
     DataSource1 = new DataSource(this);
     DataSource1->setObjectName(QStringLiteral("DataSource1"));
     DataSource1->setDataSet(Table1);
+}
 
-    const QFont arial12 = makeFont(QStringLiteral("Arial"), 12);
-    const QFont editorFont = makeFont(QStringLiteral("System"), 13, true);
-    const QFont sans11 = makeFont(QStringLiteral("MS Sans Serif"), 11);
-
-    Panel1 = makePanel(this, "Panel1", {8, 8, 617, 441}, loweredInner(1, true),
-                       systemColor(SystemColor::Light3D));
-
-    // Labels are drawn beneath every other control, as graphic controls are; they are
-    // lowered together once everything is in place.
+// The field prompts, and each record command with its caption; the labels, so that they can
+// be lowered beneath the other controls once all are in place.
+QList<TRaisedLabel *> TFORMAPRIMERA::makePromptsAndCommands()
+{
     QList<TRaisedLabel *> labels;
     for (const PromptDef &def : promptDefs) {
         TRaisedLabel *label =
-            makeLabel(Panel1, def.name, text(def.caption), arial12, Colors::clNavy);
+            makeRaisedLabel(Panel1, def.name, text(def.caption), arial12(), Colors::clNavy);
         label->setAutoSize(true);
         place(label, def.pos, label->size());
         this->*def.member = label;
         labels << label;
     }
-
     for (const CommandDef &def : commandDefs) {
         TRaisedLabel *label =
-            makeLabel(Panel1, def.labelName, text(def.caption), arial12, Colors::clMaroon);
+            makeRaisedLabel(Panel1, def.labelName, text(def.caption), arial12(), Colors::clMaroon);
         label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
         place(label, def.labelPos, captionSize);
         this->*def.label = label;
@@ -399,7 +410,12 @@ TFORMAPRIMERA::TFORMAPRIMERA(const QString &databaseDir, QWidget *parent) : QWid
         connect(button, &TDBNavigator::actionDone, this,
                 guarded([this, h = def.handler] { (this->*h)(); }));
     }
+    return labels;
+}
 
+void TFORMAPRIMERA::makeEditors()
+{
+    const QFont editorFont = makeFont(QStringLiteral("System"), 13, true);
     for (const EditorDef &def : editorDefs) {
         auto *editor = makeControl<TDBMemo>(Panel1, def.name);
         place(editor, def.bounds);
@@ -419,7 +435,11 @@ TFORMAPRIMERA::TFORMAPRIMERA(const QString &databaseDir, QWidget *parent) : QWid
         if (key == Qt::Key_Return || key == Qt::Key_Enter)
             *consumed = true;
     });
+}
 
+// The picture editor in its blotter frame.
+void TFORMAPRIMERA::makePicture()
+{
     MARCO = makeControl<TBlotterFrame>(Panel1, "MARCO");
     place(MARCO, {448, 144, 153, 193});
     MARCO->setBorderWidth(8);
@@ -430,38 +450,44 @@ TFORMAPRIMERA::TFORMAPRIMERA(const QString &databaseDir, QWidget *parent) : QWid
     DBImage1->setDataField(GraficoBMP);
     DBImage1->setDataSource(DataSource1);
     connect(DBImage1, &TDBImage::clicked, this, guarded([this] { DBImage1Click(); }));
+}
 
+void TFORMAPRIMERA::makeToolbar()
+{
     Panel2 = makePanel(Panel1, "Panel2", {448, 8, 153, 105}, loweredInner(1), Colors::clSilver);
     for (const ToolDef &def : toolDefs) {
-        QPushButton *button = makeButton(Panel2, def.name);
+        QPushButton *button = makeGlyphButton(Panel2, def.name, glyph(def.glyph));
         place(button, def.pos, toolButtonSize);
-        button->setIcon(glyphIcon(def.glyph));
-        button->setIconSize(toolGlyphSize);
         this->*def.member = button;
         connect(button, &QPushButton::clicked, this,
                 guarded([this, h = def.handler] { (this->*h)(); }));
     }
+}
 
+void TFORMAPRIMERA::makeListAndSearchButtons()
+{
     Spbuton100 = makeControl<QToolButton>(Panel1, "Spbuton100");
     place(Spbuton100, {456, 344, 33, 25});
     Spbuton100->setAutoRaise(true);
     Spbuton100->setFocusPolicy(Qt::NoFocus);
-    Spbuton100->setIcon(glyphIcon("list_page"));
+    Spbuton100->setIcon(glyph("list_page"));
     Spbuton100->setIconSize({14, 14});
     connect(Spbuton100, &QToolButton::clicked, this, guarded([this] { Spbuton100Click(); }));
 
-    BitBtn2000 = makeButton(Panel1, "BitBtn2000");
+    BitBtn2000 = makeGlyphButton(Panel1, "BitBtn2000", glyph("search_folder"));
     place(BitBtn2000, {560, 344, 33, 25});
-    BitBtn2000->setIcon(glyphIcon("search_folder"));
-    BitBtn2000->setIconSize({14, 14});
     connect(BitBtn2000, &QPushButton::clicked, this, guarded([this] { BitBtn2000Click(); }));
+}
 
+void TFORMAPRIMERA::makeClockAndStatusLine()
+{
     Panel4 = makePanel(Panel1, "Panel4", {448, 376, 153, 17}, loweredInner());
-    LABEL999 = makeLabel(Panel4, "LABEL999", QStringLiteral("22:22:22"),
-                         makeFont(QStringLiteral("Arial"), 11), Colors::clNavy);
+    LABEL999 = makeRaisedLabel(Panel4, "LABEL999", QStringLiteral("22:22:22"),
+                               makeFont(QStringLiteral("Arial"), 11), Colors::clNavy);
     LABEL999->setAutoSize(true);
     LABEL999->move(20, 2);
-    LABEL888 = makeLabel(Panel4, "LABEL888", QStringLiteral("22/22/98"), sans11, Colors::clNavy);
+    LABEL888 =
+        makeRaisedLabel(Panel4, "LABEL888", QStringLiteral("22/22/98"), sans11(), Colors::clNavy);
     LABEL888->setAutoSize(true);
     LABEL888->move(92, 2);
 
@@ -469,23 +495,31 @@ TFORMAPRIMERA::TFORMAPRIMERA(const QString &databaseDir, QWidget *parent) : QWid
     place(statusLine, {8, 400, 593, 25});
     statusLine->setLook(loweredInner(0, true));
     statusLine->setColor(systemColor(SystemColor::Light3D));
-    statusLine->setFont(arial12);
+    statusLine->setFont(arial12());
     statusLine->setFontColor(Colors::clRed);
     Panel3 = statusLine;
+}
 
+// The prologue's hide button and the mask over the name editor.
+void TFORMAPRIMERA::makePrologueButtonAndMask()
+{
     BOTONNAIPES = makeButton(Panel1, "BOTONNAIPES");
     place(BOTONNAIPES, {272, 400, 65, 25});
     BOTONNAIPES->setText(QStringLiteral("&Ocultar"));
-    BOTONNAIPES->setFont(sans11);
+    BOTONNAIPES->setFont(sans11());
     connect(BOTONNAIPES, &QPushButton::clicked, this, guarded([this] { BOTONNAIPESClick(); }));
 
     MASCARA = makeControl<TMemo>(Panel1, "MASCARA");
     place(MASCARA, {8, 88, 281, 25});
     MASCARA->setReadOnly(true);
-    MASCARA->setFont(sans11);
+    MASCARA->setFont(sans11());
     MASCARA->setFontColor(Colors::clNavy);
     MASCARA->setFocusPolicy(Qt::NoFocus);
+}
 
+// The record list with its hide button.
+void TFORMAPRIMERA::makeListPanel()
+{
     PANELLISTA = makePanel(Panel1, "PANELLISTA", {8, 128, 417, 265}, loweredInner(0, false, 2));
     AutoDrag::install(PANELLISTA);
     DBLOOKUPLISTBOX1 = makeControl<TDBLookupListBox>(PANELLISTA, "DBLOOKUPLISTBOX1");
@@ -499,7 +533,11 @@ TFORMAPRIMERA::TFORMAPRIMERA(const QString &databaseDir, QWidget *parent) : QWid
     BOTONCANCELAR->setText(QStringLiteral("&Ocultar Lista"));
     BOTONCANCELAR->hide();
     connect(BOTONCANCELAR, &QPushButton::clicked, this, guarded([this] { BOTONCANCELARClick(); }));
+}
 
+// The prologue's text and the memos that exist only to be printed.
+void TFORMAPRIMERA::makePrologueAndPrintMemos()
+{
     Memoayuda = makeControl<TMemo>(Panel1, "Memoayuda");
     place(Memoayuda, {8, 128, 598, 265});
     Memoayuda->setReadOnly(true);
@@ -526,10 +564,10 @@ TFORMAPRIMERA::TFORMAPRIMERA(const QString &databaseDir, QWidget *parent) : QWid
         memo->hide();
     }
     setUpPrintMemos(Memo123, Memo1, interpretacion, DATOS);
+}
 
-    for (auto it = labels.crbegin(); it != labels.crend(); ++it)
-        (*it)->lower();
-
+void TFORMAPRIMERA::setKeyboardOrder()
+{
     // The keyboard order: the editors, the toolbar, the search button, the picture, then
     // the list's button and grid.
     const QList<QWidget *> order{memo9,         memo10,          Memo11,       BitBoton9812,
@@ -538,18 +576,6 @@ TFORMAPRIMERA::TFORMAPRIMERA(const QString &databaseDir, QWidget *parent) : QWid
                                  BOTONCANCELAR, DBLOOKUPLISTBOX1};
     for (int i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
-
-    // Until the first activation, the browse layout without the record list.
-    BOTONNAIPES->hide();
-    MASCARA->hide();
-    Memoayuda->hide();
-    hideRecordList();
-
-    auto *activation = new ActivationWatcher(this);
-    connect(activation, &ActivationWatcher::activated, this, guarded([this]() { FormActivate(); }));
-
-    installHints(this);
-    installAccessibility(this);
 }
 
 TFORMAPRIMERA::~TFORMAPRIMERA()

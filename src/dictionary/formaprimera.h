@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QWidget>
 
 class DataSource;
@@ -136,4 +137,18 @@ public:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
+
+private:
+    // The steps of building the window, in the order the constructor takes them.
+    void openTable(const QString &databaseDir);
+    QList<TRaisedLabel *> makePromptsAndCommands();
+    void makeEditors();
+    void makePicture();
+    void makeToolbar();
+    void makeListAndSearchButtons();
+    void makeClockAndStatusLine();
+    void makePrologueButtonAndMask();
+    void makeListPanel();
+    void makePrologueAndPrintMemos();
+    void setKeyboardOrder();
 };

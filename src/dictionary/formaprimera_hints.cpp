@@ -34,62 +34,15 @@ public:
     explicit OutOfResourcesError(QString message) : Error("EOutOfResources", std::move(message)) {}
 };
 
+// Every control of the window, those without a rule too (over them nothing changes): the
+// widgets the window names, not the parts Qt names inside them.
 void registerControls(TFORMAPRIMERA *w, HoverDispatcher *dispatcher)
 {
-    // Every control of the window, those without a rule too: over them nothing changes.
-    const std::pair<QWidget *, const char *> controls[] = {
-        {w->Panel1, "Panel1"},
-        {w->Label9, "Label9"},
-        {w->Label11, "Label11"},
-        {w->label990, "label990"},
-        {w->Label16, "Label16"},
-        {w->Label3, "Label3"},
-        {w->Label99, "Label99"},
-        {w->Label7, "Label7"},
-        {w->Label8, "Label8"},
-        {w->Label5, "Label5"},
-        {w->Label4, "Label4"},
-        {w->Label10, "Label10"},
-        {w->Label98, "Label98"},
-        {w->DBNavigator3, "DBNavigator3"},
-        {w->DBNavigator7, "DBNavigator7"},
-        {w->NUEVO, "NUEVO"},
-        {w->DBNavigator6, "DBNavigator6"},
-        {w->DBNavigator2, "DBNavigator2"},
-        {w->DBNavigator1, "DBNavigator1"},
-        {w->DBNavigator4, "DBNavigator4"},
-        {w->DBNavigator5, "DBNavigator5"},
-        {w->memo9, "memo9"},
-        {w->memo10, "memo10"},
-        {w->Memo11, "Memo11"},
-        {w->MARCO, "MARCO"},
-        {w->DBImage1, "DBImage1"},
-        {w->Panel2, "Panel2"},
-        {w->BitBoton9812, "BitBoton9812"},
-        {w->BitBtn7gf, "BitBtn7gf"},
-        {w->BitBtn2956, "BitBtn2956"},
-        {w->BOTONAYUDA, "BOTONAYUDA"},
-        {w->BitBtn214569, "BitBtn214569"},
-        {w->Spbuton100, "Spbuton100"},
-        {w->BitBtn2000, "BitBtn2000"},
-        {w->Panel4, "Panel4"},
-        {w->LABEL999, "LABEL999"},
-        {w->LABEL888, "LABEL888"},
-        {w->Panel3, "Panel3"},
-        {w->BOTONNAIPES, "BOTONNAIPES"},
-        {w->MASCARA, "MASCARA"},
-        {w->Memoayuda, "Memoayuda"},
-        {w->PANELLISTA, "PANELLISTA"},
-        {w->DBLOOKUPLISTBOX1, "DBLOOKUPLISTBOX1"},
-        {w->BOTONCANCELAR, "BOTONCANCELAR"},
-        {w->interpretacion, "interpretacion"},
-        {w->DATOS, "DATOS"},
-        {w->Memo1, "Memo1"},
-        {w->Memo123, "Memo123"},
-    };
-    for (const auto &control : controls) {
-        if (control.first)
-            dispatcher->addControl(control.first, QLatin1String(control.second));
+    const QList<QWidget *> widgets = w->findChildren<QWidget *>();
+    for (QWidget *widget : widgets) {
+        const QString name = widget->objectName();
+        if (!name.isEmpty() && !name.startsWith(QLatin1String("qt_")))
+            dispatcher->addControl(widget, name);
     }
 }
 

@@ -4,8 +4,6 @@
 
 #include <QPainter>
 
-#include <initializer_list>
-
 TBlotterFrame::TBlotterFrame(QWidget *parent) : QWidget(parent)
 {
     // The drawing covers every pixel of the frame.
@@ -66,31 +64,182 @@ void TBlotterFrame::updateInset()
 
 namespace {
 
-// Pixel-exact drawing in frame coordinates; every range includes both of its ends.
-class BlotterPen
+// A position in the frame, counted from its left or top edge, or back from its right or
+// bottom edge (E(1) is the last column or row).
+struct Edge
 {
-public:
-    explicit BlotterPen(QPainter &painter) : m_painter(painter) {}
-
-    void block(int x1, int x2, int y1, int y2, const QColor &color)
-    {
-        if (x2 >= x1 && y2 >= y1) {
-            m_painter.fillRect(QRect(x1, y1, x2 - x1 + 1, y2 - y1 + 1), color);
-        }
-    }
-    void column(int x, int y1, int y2, const QColor &color) { block(x, x, y1, y2, color); }
-    void row(int y, int x1, int x2, const QColor &color) { block(x1, x2, y, y, color); }
-    void pixel(int x, int y, const QColor &color) { block(x, x, y, y, color); }
-    void pixels(std::initializer_list<QPoint> points, const QColor &color)
-    {
-        for (const QPoint &p : points) {
-            pixel(p.x(), p.y(), color);
-        }
-    }
-
-private:
-    QPainter &m_painter;
+    bool fromEnd;
+    int offset;
 };
+constexpr Edge S(int offset)
+{
+    return {false, offset};
+}
+constexpr Edge E(int offset)
+{
+    return {true, offset};
+}
+
+enum class Ink { Field, Black, Silver, Yellow, Olive };
+
+// A filled block of pixels, both ends of each range included; a row, a column or a single
+// pixel is a block one pixel wide or high.
+struct Stroke
+{
+    Edge x1, x2, y1, y2;
+    Ink ink;
+};
+
+// The frame, drawn in this order; later strokes cover earlier ones.
+constexpr Stroke BlotterStrokes[] = {
+    // 1. The field, outlined in black.
+    {S(0), E(1), S(0), E(1), Ink::Field},
+    {S(0), E(1), S(0), S(0), Ink::Black},
+    {S(0), E(1), E(1), E(1), Ink::Black},
+    {S(0), S(0), S(0), E(1), Ink::Black},
+    {E(1), E(1), S(0), E(1), Ink::Black},
+
+    // 2. The rules: black, silver, black from the left and top; silver, black to the right
+    // and bottom.
+    {S(0), S(0), S(0), E(1), Ink::Black},
+    {S(1), S(1), S(0), E(1), Ink::Silver},
+    {S(4), S(4), S(0), E(1), Ink::Black},
+    {E(4), E(4), S(0), E(1), Ink::Silver},
+    {E(1), E(1), S(0), E(1), Ink::Black},
+    {S(0), E(1), S(0), S(0), Ink::Black},
+    {S(0), E(1), S(1), S(1), Ink::Silver},
+    {S(0), E(1), S(4), S(4), Ink::Black},
+    {S(0), E(1), E(4), E(4), Ink::Silver},
+    {S(0), E(1), E(1), E(1), Ink::Black},
+
+    // 3.
+    {S(1), S(1), S(1), S(14), Ink::Yellow},
+    {S(1), S(14), S(1), S(1), Ink::Yellow},
+    {S(1), S(1), E(15), E(1), Ink::Yellow},
+    // 4.
+    {E(14), E(2), E(1), E(1), Ink::Black},
+    {E(1), E(1), E(14), E(1), Ink::Black},
+    // 5.
+    {E(15), E(15), E(1), E(1), Ink::Yellow},
+    {E(1), E(1), E(15), E(15), Ink::Yellow},
+    {E(15), E(2), S(1), S(1), Ink::Yellow},
+    // 6.
+    {S(5), S(5), S(5), S(11), Ink::Black},
+    {S(5), S(11), S(5), S(5), Ink::Black},
+    {S(5), S(5), E(11), E(5), Ink::Black},
+    {S(5), S(11), E(5), E(5), Ink::Black},
+    // 7.
+    {S(6), S(10), E(5), E(5), Ink::Yellow},
+    {E(5), E(5), E(11), E(5), Ink::Yellow},
+    {E(11), E(5), E(5), E(5), Ink::Yellow},
+    // 8.
+    {E(11), E(6), S(5), S(5), Ink::Black},
+    // 9.
+    {E(5), E(5), S(5), S(12), Ink::Yellow},
+    // 10.
+    {S(1), S(1), S(15), S(15), Ink::Black},
+    {S(2), S(2), S(14), S(14), Ink::Black},
+    {S(3), S(3), S(13), S(13), Ink::Black},
+    {S(2), S(2), E(13), E(13), Ink::Black},
+    {S(15), S(15), S(1), S(1), Ink::Black},
+    {S(14), S(14), S(2), S(2), Ink::Black},
+    {S(13), S(13), S(3), S(3), Ink::Black},
+    // 11.
+    {S(2), S(2), E(14), E(14), Ink::Yellow},
+    {S(3), S(3), E(13), E(13), Ink::Yellow},
+    {S(4), S(4), E(12), E(12), Ink::Yellow},
+    // 12.
+    {S(11), S(11), E(5), E(5), Ink::Black},
+    {S(12), S(12), E(4), E(4), Ink::Black},
+    {S(13), S(13), E(3), E(3), Ink::Black},
+    {S(14), S(14), E(2), E(2), Ink::Black},
+    // 13.
+    {E(15), E(15), E(1), E(1), Ink::Yellow},
+    {E(14), E(14), E(2), E(2), Ink::Yellow},
+    {E(13), E(13), E(3), E(3), Ink::Yellow},
+    {E(12), E(12), E(4), E(4), Ink::Yellow},
+    {E(11), E(11), E(5), E(5), Ink::Yellow},
+    {E(1), E(1), E(15), E(15), Ink::Yellow},
+    {E(2), E(2), E(14), E(14), Ink::Yellow},
+    {E(3), E(3), E(13), E(13), Ink::Yellow},
+    {E(4), E(4), E(12), E(12), Ink::Yellow},
+    {E(5), E(5), E(11), E(11), Ink::Yellow},
+    // 14.
+    {E(1), E(1), S(16), S(16), Ink::Black},
+    {E(2), E(2), S(15), S(15), Ink::Black},
+    {E(3), E(3), S(14), S(14), Ink::Black},
+    {E(4), E(4), S(13), S(13), Ink::Black},
+    {E(14), E(14), S(2), S(2), Ink::Black},
+    {E(13), E(13), S(3), S(3), Ink::Black},
+
+    // 15. The olive corner pieces: top left, bottom left, bottom right, top right.
+    {S(2), S(4), S(2), S(11), Ink::Olive},
+    {S(2), S(11), S(2), S(4), Ink::Olive},
+    {S(12), S(12), S(2), S(2), Ink::Olive},
+    {S(13), S(13), S(2), S(2), Ink::Olive},
+    {S(12), S(12), S(3), S(3), Ink::Olive},
+    {S(2), S(2), S(12), S(12), Ink::Olive},
+    {S(2), S(2), S(13), S(13), Ink::Olive},
+    {S(3), S(3), S(12), S(12), Ink::Olive},
+
+    {S(2), S(11), E(4), E(2), Ink::Olive},
+    {S(2), S(4), E(11), E(3), Ink::Olive},
+    {S(2), S(2), E(13), E(13), Ink::Olive},
+    {S(2), S(2), E(12), E(12), Ink::Olive},
+    {S(3), S(3), E(12), E(12), Ink::Olive},
+    {S(12), S(12), E(3), E(3), Ink::Olive},
+    {S(12), S(12), E(2), E(2), Ink::Olive},
+    {S(13), S(13), E(2), E(2), Ink::Olive},
+
+    {E(11), E(2), E(4), E(2), Ink::Olive},
+    {E(4), E(2), E(11), E(2), Ink::Olive},
+    {E(3), E(3), E(12), E(12), Ink::Olive},
+    {E(2), E(2), E(12), E(12), Ink::Olive},
+    {E(2), E(2), E(13), E(13), Ink::Olive},
+    {E(12), E(12), E(3), E(3), Ink::Olive},
+    {E(12), E(12), E(2), E(2), Ink::Olive},
+    {E(13), E(13), E(2), E(2), Ink::Olive},
+
+    {E(11), E(2), S(2), S(4), Ink::Olive},
+    {E(4), E(2), S(2), S(12), Ink::Olive},
+    {E(12), E(12), S(2), S(2), Ink::Olive},
+    {E(12), E(12), S(3), S(3), Ink::Olive},
+    {E(13), E(13), S(2), S(2), Ink::Olive},
+    {E(2), E(2), S(13), S(13), Ink::Olive},
+    {E(3), E(3), S(13), S(13), Ink::Olive},
+    {E(2), E(2), S(14), S(14), Ink::Olive},
+
+    // 16. The black outer edges of the corners.
+    {S(0), S(0), S(0), S(9), Ink::Black},
+    {S(0), S(12), E(1), E(1), Ink::Black},
+    {S(0), S(0), E(13), E(1), Ink::Black},
+    {E(13), E(1), S(0), S(0), Ink::Black},
+    {E(1), E(1), S(0), S(12), Ink::Black},
+    {E(13), E(1), E(1), E(1), Ink::Black},
+    {E(1), E(1), E(13), E(1), Ink::Black},
+};
+
+int at(Edge edge, int size)
+{
+    return edge.fromEnd ? size - edge.offset : edge.offset;
+}
+
+QColor colorOf(Ink ink, const QColor &field)
+{
+    switch (ink) {
+    case Ink::Field:
+        return field;
+    case Ink::Black:
+        return Colors::clBlack;
+    case Ink::Silver:
+        return Colors::clSilver;
+    case Ink::Yellow:
+        return Colors::clYellow;
+    case Ink::Olive:
+        return Colors::clOlive;
+    }
+    return field;
+}
 
 } // namespace
 
@@ -99,117 +248,16 @@ void TBlotterFrame::paintBlotter(QPainter &painter, int width, int height, const
     if (width <= 0 || height <= 0) {
         return;
     }
-    const int W = width;
-    const int H = height;
-    const QColor black = Colors::clBlack;
-    const QColor silver = Colors::clSilver;
-    const QColor yellow = Colors::clYellow;
-    const QColor olive = Colors::clOlive;
-
     painter.save();
-    painter.setClipRect(QRect(0, 0, W, H), Qt::IntersectClip);
+    painter.setClipRect(QRect(0, 0, width, height), Qt::IntersectClip);
     painter.setRenderHint(QPainter::Antialiasing, false);
-    BlotterPen pen(painter);
-
-    // 1. The field, outlined in black.
-    pen.block(0, W - 1, 0, H - 1, field);
-    pen.row(0, 0, W - 1, black);
-    pen.row(H - 1, 0, W - 1, black);
-    pen.column(0, 0, H - 1, black);
-    pen.column(W - 1, 0, H - 1, black);
-
-    // 2. The rules: black, silver, black from the left and top; silver, black to the right
-    // and bottom.
-    pen.column(0, 0, H - 1, black);
-    pen.column(1, 0, H - 1, silver);
-    pen.column(4, 0, H - 1, black);
-    pen.column(W - 4, 0, H - 1, silver);
-    pen.column(W - 1, 0, H - 1, black);
-    pen.row(0, 0, W - 1, black);
-    pen.row(1, 0, W - 1, silver);
-    pen.row(4, 0, W - 1, black);
-    pen.row(H - 4, 0, W - 1, silver);
-    pen.row(H - 1, 0, W - 1, black);
-
-    // 3.
-    pen.column(1, 1, 14, yellow);
-    pen.row(1, 1, 14, yellow);
-    pen.column(1, H - 15, H - 1, yellow);
-    // 4.
-    pen.row(H - 1, W - 14, W - 2, black);
-    pen.column(W - 1, H - 14, H - 1, black);
-    // 5.
-    pen.pixels({{W - 15, H - 1}, {W - 1, H - 15}}, yellow);
-    pen.row(1, W - 15, W - 2, yellow);
-    // 6.
-    pen.column(5, 5, 11, black);
-    pen.row(5, 5, 11, black);
-    pen.column(5, H - 11, H - 5, black);
-    pen.row(H - 5, 5, 11, black);
-    // 7.
-    pen.row(H - 5, 6, 10, yellow);
-    pen.column(W - 5, H - 11, H - 5, yellow);
-    pen.row(H - 5, W - 11, W - 5, yellow);
-    // 8.
-    pen.row(5, W - 11, W - 6, black);
-    // 9.
-    pen.column(W - 5, 5, 12, yellow);
-    // 10.
-    pen.pixels({{1, 15}, {2, 14}, {3, 13}, {2, H - 13}, {15, 1}, {14, 2}, {13, 3}}, black);
-    // 11.
-    pen.pixels({{2, H - 14}, {3, H - 13}, {4, H - 12}}, yellow);
-    // 12.
-    pen.pixels({{11, H - 5}, {12, H - 4}, {13, H - 3}, {14, H - 2}}, black);
-    // 13.
-    pen.pixels({{W - 15, H - 1},
-                {W - 14, H - 2},
-                {W - 13, H - 3},
-                {W - 12, H - 4},
-                {W - 11, H - 5},
-                {W - 1, H - 15},
-                {W - 2, H - 14},
-                {W - 3, H - 13},
-                {W - 4, H - 12},
-                {W - 5, H - 11}},
-               yellow);
-    // 14.
-    pen.pixels({{W - 1, 16}, {W - 2, 15}, {W - 3, 14}, {W - 4, 13}, {W - 14, 2}, {W - 13, 3}},
-               black);
-
-    // 15. The olive corner pieces: top left, bottom left, bottom right, top right.
-    pen.block(2, 4, 2, 11, olive);
-    pen.block(2, 11, 2, 4, olive);
-    pen.pixels({{12, 2}, {13, 2}, {12, 3}, {2, 12}, {2, 13}, {3, 12}}, olive);
-
-    pen.block(2, 11, H - 4, H - 2, olive);
-    pen.block(2, 4, H - 11, H - 3, olive);
-    pen.pixels({{2, H - 13}, {2, H - 12}, {3, H - 12}, {12, H - 3}, {12, H - 2}, {13, H - 2}},
-               olive);
-
-    pen.block(W - 11, W - 2, H - 4, H - 2, olive);
-    pen.block(W - 4, W - 2, H - 11, H - 2, olive);
-    pen.pixels({{W - 3, H - 12},
-                {W - 2, H - 12},
-                {W - 2, H - 13},
-                {W - 12, H - 3},
-                {W - 12, H - 2},
-                {W - 13, H - 2}},
-               olive);
-
-    pen.block(W - 11, W - 2, 2, 4, olive);
-    pen.block(W - 4, W - 2, 2, 12, olive);
-    pen.pixels({{W - 12, 2}, {W - 12, 3}, {W - 13, 2}, {W - 2, 13}, {W - 3, 13}, {W - 2, 14}},
-               olive);
-
-    // 16. The black outer edges of the corners.
-    pen.column(0, 0, 9, black);
-    pen.row(H - 1, 0, 12, black);
-    pen.column(0, H - 13, H - 1, black);
-    pen.row(0, W - 13, W - 1, black);
-    pen.column(W - 1, 0, 12, black);
-    pen.row(H - 1, W - 13, W - 1, black);
-    pen.column(W - 1, H - 13, H - 1, black);
-
+    for (const Stroke &s : BlotterStrokes) {
+        const int x1 = at(s.x1, width), x2 = at(s.x2, width);
+        const int y1 = at(s.y1, height), y2 = at(s.y2, height);
+        if (x2 >= x1 && y2 >= y1) {
+            painter.fillRect(QRect(x1, y1, x2 - x1 + 1, y2 - y1 + 1), colorOf(s.ink, field));
+        }
+    }
     painter.restore();
 }
 

@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include <utility>
+
 DataSource::DataSource(QObject *parent) : QObject(parent) {}
 
 DataSource::~DataSource()
@@ -61,6 +63,34 @@ void DataSource::removeEditor(PendingChanges *editor)
 void DataSource::handOverChanges()
 {
     m_editors.handOver();
+}
+
+DataLink::~DataLink()
+{
+    release();
+}
+
+bool DataLink::bind(DataSource *source, const Connect &connect)
+{
+    if (m_source == source)
+        return false;
+    release();
+    m_source = source;
+    if (source) {
+        if (m_editor)
+            source->addEditor(m_editor);
+        m_connections = connect(source);
+    }
+    return true;
+}
+
+void DataLink::release()
+{
+    for (const QMetaObject::Connection &c : std::as_const(m_connections))
+        QObject::disconnect(c);
+    m_connections.clear();
+    if (m_source && m_editor)
+        m_source->removeEditor(m_editor);
 }
 
 void handOverOrFocus(QWidget *editor, const std::function<void()> &update)

@@ -3,6 +3,7 @@
 #include "table.h"
 
 #include <QObject>
+#include <QList>
 #include <QPointer>
 
 #include <functional>
@@ -47,6 +48,34 @@ private:
     QPointer<Table> m_table;
     PendingChangesList m_editors;
     bool m_autoEdit = true;
+};
+
+// What a data-aware control keeps of its data source: the source, the connections the
+// control made to it and, for an editor, its place among the holders of pending changes.
+// Binding another source undoes all of it for the old one; so does the control's end.
+class DataLink
+{
+public:
+    explicit DataLink(PendingChanges *editor = nullptr) : m_editor(editor) {}
+    ~DataLink();
+    DataLink(const DataLink &) = delete;
+    DataLink &operator=(const DataLink &) = delete;
+
+    DataSource *source() const { return m_source; }
+    DataSource *operator->() const { return m_source; }
+    explicit operator bool() const { return m_source; }
+
+    using Connect = std::function<QList<QMetaObject::Connection>(DataSource *)>;
+    // Binds the control to source (or to none); connect makes the control's connections to a
+    // new source. False when the control was bound to this source already.
+    bool bind(DataSource *source, const Connect &connect);
+
+private:
+    void release();
+
+    PendingChanges *m_editor;
+    QPointer<DataSource> m_source;
+    QList<QMetaObject::Connection> m_connections;
 };
 
 // An editor's answer to the dataset's request: update hands its change to the row; when that

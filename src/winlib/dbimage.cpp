@@ -55,30 +55,20 @@ TDBImage::TDBImage(QWidget *parent) : QFrame(parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-TDBImage::~TDBImage()
-{
-    if (m_dataSource)
-        m_dataSource->removeEditor(this);
-}
+TDBImage::~TDBImage() = default;
 
 void TDBImage::setDataSource(DataSource *source)
 {
-    if (m_dataSource == source)
-        return;
-    if (m_dataSource) {
-        disconnect(m_dataSource, nullptr, this, nullptr);
-        m_dataSource->removeEditor(this);
-    }
-    m_dataSource = source;
-    if (source) {
-        source->addEditor(this);
-        connect(source, &DataSource::dataChanged, this, [this]() { loadPicture(); });
-        connect(source, &DataSource::fieldChanged, this, [this](int field) {
-            if (field == m_field && !m_modified)
-                loadPicture();
-        });
-    }
-    loadPicture();
+    const bool bound = m_dataSource.bind(source, [this](DataSource *s) {
+        return QList<QMetaObject::Connection>{
+            connect(s, &DataSource::dataChanged, this, [this]() { loadPicture(); }),
+            connect(s, &DataSource::fieldChanged, this, [this](int field) {
+                if (field == m_field && !m_modified)
+                    loadPicture();
+            })};
+    });
+    if (bound)
+        loadPicture();
 }
 
 void TDBImage::handOverChanges()

@@ -18,7 +18,7 @@ public:
     explicit TDBImage(QWidget *parent = nullptr);
     ~TDBImage() override;
 
-    DataSource *dataSource() const { return m_dataSource; }
+    DataSource *dataSource() const { return m_dataSource.source(); }
     void setDataSource(DataSource *source);
     int dataField() const { return m_field; }
     void setDataField(int field);
@@ -56,7 +56,7 @@ private:
     bool beginEdit();
     void setPicture(const QImage &picture, bool modified);
 
-    QPointer<DataSource> m_dataSource;
+    DataLink m_dataSource{this};
     int m_field = -1;
     QImage m_picture;
     bool m_modified = false;

@@ -91,17 +91,14 @@ Table *TDBLookupListBox::table() const
 
 void TDBLookupListBox::setDataSource(DataSource *source)
 {
-    if (m_dataSource == source)
-        return;
-    if (m_dataSource)
-        disconnect(m_dataSource, nullptr, this, nullptr);
-    m_dataSource = source;
-    if (source) {
-        connect(source, &DataSource::dataChanged, this, &TDBLookupListBox::onDataChanged);
-        connect(source, &DataSource::stateChanged, this, &TDBLookupListBox::onStateChanged);
-        connect(source, &DataSource::fieldChanged, viewport(), QOverload<>::of(&QWidget::update));
-    }
-    onDataChanged(RecordChange::Reloaded);
+    const bool bound = m_dataSource.bind(source, [this](DataSource *s) {
+        return QList<QMetaObject::Connection>{
+            connect(s, &DataSource::dataChanged, this, &TDBLookupListBox::onDataChanged),
+            connect(s, &DataSource::stateChanged, this, &TDBLookupListBox::onStateChanged),
+            connect(s, &DataSource::fieldChanged, viewport(), QOverload<>::of(&QWidget::update))};
+    });
+    if (bound)
+        onDataChanged(RecordChange::Reloaded);
 }
 
 void TDBLookupListBox::setDataField(int field)

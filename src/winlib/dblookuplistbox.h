@@ -1,5 +1,6 @@
 #pragma once
 
+#include "datasource.h"
 #include "table.h"
 
 #include <QAbstractScrollArea>
@@ -8,8 +9,6 @@
 #include <QVector>
 
 #include <functional>
-
-class DataSource;
 
 // A read-only, one-column grid over a data source: a view of the dataset, not a copy. It
 // keeps a window of displayed rows (the names around the current row) that follows the
@@ -28,7 +27,7 @@ public:
     explicit TDBLookupListBox(QWidget *parent = nullptr);
     ~TDBLookupListBox() override;
 
-    DataSource *dataSource() const { return m_dataSource; }
+    DataSource *dataSource() const { return m_dataSource.source(); }
     void setDataSource(DataSource *source);
     int dataField() const { return m_field; }
     void setDataField(int field);
@@ -91,7 +90,7 @@ private:
     void syncScrollBar();
     void countNow();
 
-    QPointer<DataSource> m_dataSource;
+    DataLink m_dataSource;
     int m_field = ImagenOnirica;
     QVector<RowName> m_rows; // the displayed rows, top to bottom
     int m_cur = -1;          // index of the current row in m_rows

@@ -39,34 +39,26 @@ TDBMemo::TDBMemo(QWidget *parent) : TMemo(parent)
     updateReadOnly();
 }
 
-TDBMemo::~TDBMemo()
-{
-    if (m_dataSource)
-        m_dataSource->removeEditor(this);
-}
+TDBMemo::~TDBMemo() = default;
 
 void TDBMemo::setDataSource(DataSource *source)
 {
-    if (m_dataSource == source)
+    const bool bound = m_dataSource.bind(source, [this](DataSource *s) {
+        return QList<QMetaObject::Connection>{
+            connect(s, &DataSource::stateChanged, this, &TDBMemo::updateReadOnly),
+            connect(s, &DataSource::dataChanged, this, [this]() { load(ShowFromStart::Always); }),
+            connect(s, &DataSource::fieldChanged, this,
+                    [this](int field) {
+                        if (field == m_field)
+                            load(ShowFromStart::WhenChanged);
+                    }),
+            connect(s, &DataSource::focusFieldRequested, this, [this](int field) {
+                if (field == m_field && isVisible() && isEnabled())
+                    setFocus();
+            })};
+    });
+    if (!bound)
         return;
-    if (m_dataSource) {
-        disconnect(m_dataSource, nullptr, this, nullptr);
-        m_dataSource->removeEditor(this);
-    }
-    m_dataSource = source;
-    if (source) {
-        source->addEditor(this);
-        connect(source, &DataSource::stateChanged, this, &TDBMemo::updateReadOnly);
-        connect(source, &DataSource::dataChanged, this, [this]() { load(ShowFromStart::Always); });
-        connect(source, &DataSource::fieldChanged, this, [this](int field) {
-            if (field == m_field)
-                load(ShowFromStart::WhenChanged);
-        });
-        connect(source, &DataSource::focusFieldRequested, this, [this](int field) {
-            if (field == m_field && isVisible() && isEnabled())
-                setFocus();
-        });
-    }
     updateReadOnly();
     load(ShowFromStart::Always);
 }

@@ -18,7 +18,7 @@ public:
     explicit TDBMemo(QWidget *parent = nullptr);
     ~TDBMemo() override;
 
-    DataSource *dataSource() const { return m_dataSource; }
+    DataSource *dataSource() const { return m_dataSource.source(); }
     void setDataSource(DataSource *source);
     int dataField() const { return m_field; }
     void setDataField(int field);
@@ -71,7 +71,7 @@ private:
     QString limited(const QString &text) const;
     bool isMemoField() const;
 
-    QPointer<DataSource> m_dataSource;
+    DataLink m_dataSource{this};
     int m_field = -1;
     int m_maxLength = 0;
     bool m_wantReturns = true;

@@ -59,17 +59,14 @@ TDBNavigator::TDBNavigator(QWidget *parent) : QAbstractButton(parent)
 
 void TDBNavigator::setDataSource(DataSource *source)
 {
-    if (m_dataSource == source)
-        return;
-    if (m_dataSource)
-        disconnect(m_dataSource, nullptr, this, nullptr);
-    m_dataSource = source;
-    if (source) {
-        connect(source, &DataSource::stateChanged, this, &TDBNavigator::updateAvailability);
-        connect(source, &DataSource::dataChanged, this, &TDBNavigator::updateAvailability);
-        connect(source, &DataSource::fieldChanged, this, &TDBNavigator::updateAvailability);
-    }
-    updateAvailability();
+    const bool bound = m_dataSource.bind(source, [this](DataSource *s) {
+        return QList<QMetaObject::Connection>{
+            connect(s, &DataSource::stateChanged, this, &TDBNavigator::updateAvailability),
+            connect(s, &DataSource::dataChanged, this, &TDBNavigator::updateAvailability),
+            connect(s, &DataSource::fieldChanged, this, &TDBNavigator::updateAvailability)};
+    });
+    if (bound)
+        updateAvailability();
 }
 
 void TDBNavigator::setAction(Action action)

@@ -21,7 +21,7 @@ public:
 
     explicit TDBNavigator(QWidget *parent = nullptr);
 
-    DataSource *dataSource() const { return m_dataSource; }
+    DataSource *dataSource() const { return m_dataSource.source(); }
     void setDataSource(DataSource *source);
     Action action() const { return m_action; }
     void setAction(Action action);
@@ -50,7 +50,7 @@ private:
     void performAction();
     void runAction();
 
-    QPointer<DataSource> m_dataSource;
+    DataLink m_dataSource;
     Action m_action = First;
     bool m_available = false;
     bool m_confirmDelete = true;

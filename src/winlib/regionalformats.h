@@ -7,6 +7,9 @@
 
 #include <functional>
 
+// Not QLocale's own formats: the clock shows the time the way the regional settings describe
+// it field by field (separator, leading zero, 12-hour designators), which QLocale::toString
+// does not take apart.
 // The long time format of the user's regional settings: the hour, the time separator,
 // two-digit minutes, the separator, two-digit seconds, and on a 12-hour clock a blank and the
 // morning or afternoon designator. The defaults are what applies where the settings give no

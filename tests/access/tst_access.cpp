@@ -23,17 +23,19 @@
 #include "roster.h"
 #include "storage.h"
 #include "table.h"
+#include "tempdictionary.h"
 #include "testmain.h"
 #include "windowroster.h"
 
 #include <QAccessible>
 #include <QLabel>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
 
 #include <memory>
+
+using namespace TestSupport;
 
 namespace {
 
@@ -105,7 +107,7 @@ private:
     QStringList storedNames() const;
     void checkWindow(QWidget *window);
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<TempDictionary> m_dir;
     std::unique_ptr<Roster> m_roster;
     TFORMAPRIMERA *w = nullptr;
     QList<QObject *> m_announced; // what the notices were about
@@ -119,18 +121,8 @@ void TestAccess::init()
     Dialogs::Script::setUnscripted(Dialogs::Script::Unscripted::DefaultAnswer);
     Termination::reset();
     Termination::setQuitFunction([] {});
-    m_dir = std::make_unique<QTemporaryDir>();
-    Storage::create(m_dir->path());
-    {
-        Table table;
-        table.setDatabaseDir(m_dir->path());
-        table.open();
-        for (const char *name : {"Agua", "Luna"}) {
-            table.insert();
-            table.setFieldValue(ImagenOnirica, QString::fromUtf8(name));
-            table.post();
-        }
-    }
+    m_dir =
+        std::make_unique<TempDictionary>(named({QStringLiteral("Agua"), QStringLiteral("Luna")}));
     m_roster = std::make_unique<Roster>(m_dir->path());
     windowRoster().Form400 = nullptr;
     w = m_roster->FORMAPRIMERA();

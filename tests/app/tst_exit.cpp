@@ -20,13 +20,13 @@
 #include "roster.h"
 #include "storage.h"
 #include "table.h"
+#include "tempdictionary.h"
 #include "testmain.h"
 #include "windowroster.h"
 
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <algorithm>
@@ -132,7 +132,7 @@ private:
     void confirmWith(std::function<void()> answer) { m_confirm->m_action = std::move(answer); }
     QString storedMeaning(const QString &name);
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<TestSupport::TempDictionary> m_dir;
     std::unique_ptr<TFORMAPRIMERA> m_main;
     std::unique_ptr<TForm99> m_form99;
     std::unique_ptr<TForm400> m_intro;
@@ -145,20 +145,11 @@ private:
 
 void TestExit::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    Storage::create(m_dir->path());
-    {
-        Table table;
-        table.setDatabaseDir(m_dir->path());
-        table.open();
-        for (const char *name : {"Agua", "Luna", "Sol"}) {
-            table.insert();
-            table.setFieldValue(ImagenOnirica, QString::fromUtf8(name));
-            table.setFieldValue(InterpretacionOnirica, QStringLiteral("antes"));
-            table.post();
-        }
-    }
+    QVector<TestSupport::Entry> entries =
+        TestSupport::named({QStringLiteral("Agua"), QStringLiteral("Luna"), QStringLiteral("Sol")});
+    for (TestSupport::Entry &entry : entries)
+        entry.meaning = QStringLiteral("antes");
+    m_dir = std::make_unique<TestSupport::TempDictionary>(entries);
     m_main = std::make_unique<TFORMAPRIMERA>(m_dir->path());
     m_form99 = std::make_unique<TForm99>();
     m_intro = std::make_unique<TForm400>();
@@ -459,8 +450,7 @@ void TestExit::confirmationLayout()
 void TestExit::rosterOrder()
 {
     cleanup();
-    m_dir = std::make_unique<QTemporaryDir>();
-    Storage::create(m_dir->path());
+    m_dir = std::make_unique<TestSupport::TempDictionary>();
     QStringList destroyed;
     {
         Roster roster(m_dir->path());

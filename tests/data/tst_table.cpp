@@ -1,6 +1,7 @@
 #include "errors.h"
 #include "storage.h"
 #include "table.h"
+#include "tempdictionary.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -89,16 +90,14 @@ private slots:
     void crashDuringPosts();
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<TestSupport::TempDictionary> m_dir;
     QString dir() const { return m_dir->path(); }
     std::unique_ptr<Table> openTable(const QStringList &names = {});
 };
 
 void TestTable::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    Storage::create(dir());
+    m_dir = std::make_unique<TestSupport::TempDictionary>();
 }
 
 std::unique_ptr<Table> TestTable::openTable(const QStringList &names)

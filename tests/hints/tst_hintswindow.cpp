@@ -14,6 +14,7 @@
 #include "regionalformats.h"
 #include "storage.h"
 #include "table.h"
+#include "tempdictionary.h"
 #include "testmain.h"
 
 #include <QFrame>
@@ -21,7 +22,6 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
 #include <QToolButton>
@@ -61,25 +61,14 @@ private:
     QString status() const { return m_w->Panel3->text(); }
     QColor statusColor() const { return statusLineColor(m_w->Panel3); }
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<TestSupport::TempDictionary> m_dir;
     std::unique_ptr<TFORMAPRIMERA> m_w;
 };
 
 void TestHintsWindow::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    Storage::create(m_dir->path());
-    {
-        Table table;
-        table.setDatabaseDir(m_dir->path());
-        table.open();
-        for (const char *name : {"Agua", "Luna"}) {
-            table.insert();
-            table.setFieldValue(ImagenOnirica, QString::fromUtf8(name));
-            table.post();
-        }
-    }
+    m_dir = std::make_unique<TestSupport::TempDictionary>(
+        TestSupport::named({QStringLiteral("Agua"), QStringLiteral("Luna")}));
     m_w = std::make_unique<TFORMAPRIMERA>(m_dir->path());
 }
 

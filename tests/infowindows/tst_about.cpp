@@ -17,6 +17,7 @@
 #include "raisedlabel.h"
 #include "roster.h"
 #include "storage.h"
+#include "tempdictionary.h"
 #include "testmain.h"
 #include "windowroster.h"
 #include "windowtests.h"
@@ -25,7 +26,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTemporaryDir>
 #include <QTextEdit>
 
 #include <memory>
@@ -397,10 +397,8 @@ void TestAbout::automaticDragging()
 void TestAbout::noIntroAfterTheseWindowsClose()
 {
     cleanup();
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    Storage::create(dir.path());
-    Roster roster(dir.path());
+    const TestSupport::TempDictionary dict;
+    Roster roster(dict.path());
     OnShow intro(roster.Form400(), [&] { roster.Form400()->BITBTN1->click(); });
     OnShow about(roster.Form2(), [&] { roster.Form2()->SALIRACERCA->click(); });
     OnShow help(roster.Form100(), [&] { roster.Form100()->Button1111->click(); });

@@ -17,6 +17,7 @@
 #include "raisedlabel.h"
 #include "storage.h"
 #include "table.h"
+#include "tempdictionary.h"
 #include "testmain.h"
 
 #include <QBuffer>
@@ -29,6 +30,8 @@
 #include <QtTest>
 
 #include <memory>
+
+using namespace TestSupport;
 
 namespace {
 
@@ -89,7 +92,7 @@ private:
     void search(const std::optional<QString> &text);
     QVector<Dialogs::Shown> shownOf(Dialogs::Shown::Kind kind) const;
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<TempDictionary> m_dir;
     std::unique_ptr<TFORMAPRIMERA> w;
 };
 
@@ -100,9 +103,7 @@ void TestListSearch::initTestCase()
 
 void TestListSearch::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    Storage::create(m_dir->path());
+    m_dir = std::make_unique<TempDictionary>();
     Dialogs::Script::reset();
     Dialogs::Script::setUnscripted(Dialogs::Script::Unscripted::DefaultAnswer);
 }
@@ -115,18 +116,10 @@ void TestListSearch::cleanup()
 
 void TestListSearch::makeWindow(const QStringList &names)
 {
-    {
-        Storage s;
-        s.open(m_dir->path());
-        s.begin();
-        for (const QString &n : names) {
-            Row r;
-            r.values[ImagenOnirica] = n;
-            r.values[InterpretacionOnirica] = QString(QStringLiteral("Significado de ") + n);
-            s.insertRow(r);
-        }
-        s.commit();
-    }
+    QVector<Entry> entries = named(names);
+    for (Entry &entry : entries)
+        entry.meaning = QStringLiteral("Significado de ") + entry.name;
+    m_dir->add(entries);
     w = std::make_unique<TFORMAPRIMERA>(m_dir->path());
     resetBeepCount();
     w->show();

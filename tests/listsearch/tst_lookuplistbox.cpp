@@ -7,6 +7,7 @@
 #include "dialogs.h"
 #include "storage.h"
 #include "table.h"
+#include "tempdictionary.h"
 #include "testmain.h"
 
 #include <QLineEdit>
@@ -17,6 +18,8 @@
 #include <QtTest>
 
 #include <memory>
+
+using namespace TestSupport;
 
 namespace {
 
@@ -57,7 +60,7 @@ private:
     // The grid's own idea of where it is against the table's.
     void checkPosition();
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<TempDictionary> m_dir;
     std::unique_ptr<QWidget> m_window;
     Table *m_table = nullptr;
     DataSource *m_source = nullptr;
@@ -66,9 +69,7 @@ private:
 
 void TestLookupListBox::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    Storage::create(m_dir->path());
+    m_dir = std::make_unique<TempDictionary>();
     Dialogs::Script::reset();
     Dialogs::Script::setUnscripted(Dialogs::Script::Unscripted::DefaultAnswer);
 }
@@ -83,17 +84,10 @@ void TestLookupListBox::cleanup()
 
 void TestLookupListBox::makeTable(int rows)
 {
-    {
-        Storage s;
-        s.open(m_dir->path());
-        s.begin();
-        for (int i = 0; i < rows; ++i) {
-            Row r;
-            r.values[ImagenOnirica] = nameAt(i);
-            s.insertRow(r);
-        }
-        s.commit();
-    }
+    QStringList names;
+    for (int i = 0; i < rows; ++i)
+        names << nameAt(i);
+    m_dir->add(named(names));
     m_window = std::make_unique<QWidget>();
     m_table = new Table(m_window.get());
     m_table->setDatabaseDir(m_dir->path());

@@ -12,15 +12,17 @@
 #include "memo.h"
 #include "storage.h"
 #include "table.h"
+#include "tempdictionary.h"
 #include "testmain.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QClipboard>
 #include <QLineEdit>
-#include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextLayout>
 #include <QtTest>
+
+using namespace TestSupport;
 
 class TestComponents : public QObject
 {
@@ -79,14 +81,10 @@ void TestComponents::displayLines()
 
 void TestComponents::navigatorShowsAvailability()
 {
-    QTemporaryDir dir;
-    Storage::create(dir.path());
+    const TempDictionary dict(named({QStringLiteral("Agua")}));
     Table table;
-    table.setDatabaseDir(dir.path());
+    table.setDatabaseDir(dict.path());
     table.open();
-    table.insert();
-    table.setFieldValue(ImagenOnirica, QStringLiteral("Agua"));
-    table.post();
     DataSource source;
     source.setDataSet(&table);
     TDBNavigator post;
@@ -138,17 +136,10 @@ void TestComponents::failedHandOverFocusesTheEditor()
 {
     QFETCH(bool, picture);
     QFETCH(int, action);
-    QTemporaryDir dir;
-    Storage::create(dir.path());
+    const TempDictionary dict(named({QStringLiteral("Agua"), QStringLiteral("Luna")}));
     Table table;
-    table.setDatabaseDir(dir.path());
+    table.setDatabaseDir(dict.path());
     table.open();
-    for (const char *name : {"Agua", "Luna"}) {
-        table.insert();
-        table.setFieldValue(ImagenOnirica, QString::fromLatin1(name));
-        table.post();
-    }
-    table.first();
     DataSource source;
     source.setDataSet(&table);
     QWidget window;

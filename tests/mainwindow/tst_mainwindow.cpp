@@ -18,6 +18,7 @@
 #include "raisedlabel.h"
 #include "storage.h"
 #include "table.h"
+#include "tempdictionary.h"
 #include "testmain.h"
 
 #include <QBuffer>
@@ -31,6 +32,8 @@
 #include <QtTest>
 
 #include <memory>
+
+using namespace TestSupport;
 
 namespace {
 
@@ -53,15 +56,6 @@ QImage testPicture(int width, int height)
     return image;
 }
 
-QByteArray storedPicture(const QImage &image)
-{
-    QByteArray bmp;
-    QBuffer buffer(&bmp);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "BMP");
-    return PictureCodec::encode(bmp);
-}
-
 QImage pictureOf(const QByteArray &stored)
 {
     QImage image;
@@ -76,14 +70,6 @@ void typeText(QWidget *widget, const QString &text)
         QTest::sendKeyEvent(QTest::Click, widget, Qt::Key(c.toUpper().unicode()), QString(c),
                             Qt::NoModifier);
 }
-
-struct Entry
-{
-    QString name;
-    QString meaning;
-    QString notes;
-    QByteArray picture;
-};
 
 } // namespace
 
@@ -129,7 +115,7 @@ private:
     // Clicks a navigator the way the user does.
     static void press(TDBNavigator *button) { QTest::mouseClick(button, Qt::LeftButton); }
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<TempDictionary> m_dir;
     std::unique_ptr<TFORMAPRIMERA> w;
 };
 
@@ -150,22 +136,7 @@ void TestMainWindow::cleanup()
 
 void TestMainWindow::makeWindow(const QVector<Entry> &entries)
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    Storage::create(m_dir->path());
-    {
-        Table table;
-        table.setDatabaseDir(m_dir->path());
-        table.open();
-        for (const Entry &entry : entries) {
-            table.insert();
-            table.setFieldValue(ImagenOnirica, entry.name);
-            table.setFieldValue(InterpretacionOnirica, entry.meaning);
-            table.setFieldValue(DatosDeInteres, entry.notes);
-            table.setFieldValue(GraficoBMP, entry.picture);
-            table.post();
-        }
-    }
+    m_dir = std::make_unique<TempDictionary>(entries);
     w = std::make_unique<TFORMAPRIMERA>(m_dir->path());
 }
 

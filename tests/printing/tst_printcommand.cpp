@@ -10,6 +10,7 @@
 #include "printmodel.h"
 #include "storage.h"
 #include "table.h"
+#include "tempdictionary.h"
 #include "testmain.h"
 
 #include <QBuffer>
@@ -21,20 +22,17 @@
 #include <memory>
 
 using namespace PrintCheck;
+using namespace TestSupport;
 
 namespace {
 
 const QColor pictureBlue(0, 0, 255);
 
-QByteArray storedPicture()
+QImage bluePicture()
 {
     QImage picture(137, 177, QImage::Format_RGB32);
     picture.fill(pictureBlue);
-    QByteArray bmp;
-    QBuffer buffer(&bmp);
-    buffer.open(QIODevice::WriteOnly);
-    picture.save(&buffer, "BMP");
-    return PictureCodec::encode(bmp);
+    return picture;
 }
 
 class RefusingSink : public ImagePageSink
@@ -61,28 +59,16 @@ private slots:
 private:
     void print(bool confirm);
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<TempDictionary> m_dir;
     std::unique_ptr<TFORMAPRIMERA> m_window;
     std::unique_ptr<ImagePageSink> m_pages;
 };
 
 void TestPrintCommand::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    Storage::create(m_dir->path());
-    {
-        Storage storage;
-        storage.open(m_dir->path());
-        storage.begin();
-        Row abeja;
-        abeja.values[ImagenOnirica] = QStringLiteral("Abeja");
-        abeja.values[InterpretacionOnirica] = QStringLiteral("Trabajo y ganancias.");
-        abeja.values[DatosDeInteres] = QStringLiteral("Números: 7 - 21");
-        abeja.values[GraficoBMP] = storedPicture();
-        storage.insertRow(abeja);
-        storage.commit();
-    }
+    m_dir = std::make_unique<TempDictionary>(
+        QVector<Entry>{{QStringLiteral("Abeja"), QStringLiteral("Trabajo y ganancias."),
+                        QStringLiteral("Números: 7 - 21"), storedPicture(bluePicture())}});
     Dialogs::Script::reset();
     Dialogs::Script::setUnscripted(Dialogs::Script::Unscripted::DefaultAnswer);
     resetBeepCount();

@@ -1,0 +1,5 @@
+# Toolchain for the rewriters' Windows DLLs and test program, x86-64, with mingw-w64.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(NOCTAMBU_WINDOWS_TRIPLE x86_64-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)
