@@ -78,6 +78,12 @@ public:
     bool isActive() const { return m_state != DatasetState::Inactive; }
 
     DatasetState state() const { return m_state; }
+    // Whether the dataset holds a row being edited, inserted or a search key.
+    bool isEditing() const
+    {
+        return m_state == DatasetState::Edit || m_state == DatasetState::Insert ||
+               m_state == DatasetState::SetKey;
+    }
     bool bof() const { return m_bof; }
     bool eof() const { return m_eof; }
     bool isEmpty() const { return m_bof && m_eof; }

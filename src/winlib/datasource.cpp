@@ -36,14 +36,8 @@ bool DataSource::edit()
 {
     if (!m_table || !m_table->isActive())
         return false;
-    switch (m_table->state()) {
-    case DatasetState::Edit:
-    case DatasetState::Insert:
-    case DatasetState::SetKey:
+    if (m_table->isEditing())
         return true;
-    default:
-        break;
-    }
     if (!m_autoEdit || !m_table->canModify())
         return false;
     m_table->edit();

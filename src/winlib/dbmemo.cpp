@@ -87,16 +87,7 @@ bool TDBMemo::isMemoField() const
 bool TDBMemo::editing() const
 {
     const Table *table = m_dataSource ? m_dataSource->dataSet() : nullptr;
-    if (!table)
-        return false;
-    switch (table->state()) {
-    case DatasetState::Edit:
-    case DatasetState::Insert:
-    case DatasetState::SetKey:
-        return true;
-    default:
-        return false;
-    }
+    return table && table->isEditing();
 }
 
 void TDBMemo::updateReadOnly()

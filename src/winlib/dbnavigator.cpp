@@ -37,18 +37,6 @@ const char *glyphName(TDBNavigator::Action action)
     return "nav_first";
 }
 
-bool isEditing(const Table *table)
-{
-    switch (table->state()) {
-    case DatasetState::Edit:
-    case DatasetState::Insert:
-    case DatasetState::SetKey:
-        return true;
-    default:
-        return false;
-    }
-}
-
 } // namespace
 
 TDBNavigator::TDBNavigator(QWidget *parent) : QAbstractButton(parent)
@@ -97,7 +85,7 @@ void TDBNavigator::updateAvailability()
             break;
         case Post:
         case Cancel:
-            available = table->canModify() && isEditing(table);
+            available = table->canModify() && table->isEditing();
             break;
         case Refresh:
             available = true;
