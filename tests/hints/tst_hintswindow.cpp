@@ -100,6 +100,7 @@ void TestHintsWindow::startState()
     for (QTimer *timer : {m_w->Timer3, m_w->Timer4}) {
         QVERIFY(timer->isActive());
         QCOMPARE(timer->interval(), 1000);
+        QCOMPARE(timer->timerType(), Qt::PreciseTimer);
     }
     QVERIFY(m_w->hasMouseTracking());
     QVERIFY(m_w->memo10->viewport()->hasMouseTracking());
