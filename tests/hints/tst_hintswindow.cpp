@@ -149,6 +149,9 @@ void TestHintsWindow::hoverSequence()
 
     hover(m_w->Panel3);
     QCOMPARE(status(), publisherContactLine());
+    // Whole on the status line, in its font.
+    QVERIFY(QFontMetrics(m_w->Panel3->font()).horizontalAdvance(status()) <=
+            m_w->Panel3->contentsRect().width());
     hover(m_w->Label3);
     hover(m_w.get(), QPoint(m_w->width() - 2, m_w->height() / 2)); // the window's own margin
     QCOMPARE(status(), publisherContactLine());

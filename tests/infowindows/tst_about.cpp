@@ -11,6 +11,7 @@
 #include "form400.h"
 #include "formabox.h"
 #include "formaprimera.h"
+#include "hoverrules.h"
 #include "infotexts.h"
 #include "infowidgets.h"
 #include "modal.h"
@@ -44,6 +45,7 @@ private slots:
     void publisherBoxOutlivesTheAboutWindow();
     void helpWindowClosing();
     void helpWindowTexts();
+    void contactLineAgreesWithThePublisherBox();
     void automaticDragging();
     void noIntroAfterTheseWindowsClose();
 
@@ -376,6 +378,14 @@ void TestAbout::helpWindowTexts()
     // The box's and the About window's contact blocks carry the same heading.
     QCOMPARE(m_box->RaisedLabel2->text(), m_about->RaisedLabel5->text());
     QCOMPARE(m_about->Memo6->document()->blockCount(), 23);
+}
+
+void TestAbout::contactLineAgreesWithThePublisherBox()
+{
+    // The publisher, the distributor, its telephone and fax, its mobile.
+    const QString line = publisherContactLine();
+    for (const QLabel *label : {m_box->Label1, m_box->Label3, m_box->Label6, m_box->Label7})
+        QVERIFY2(line.contains(label->text()), qPrintable(label->text()));
 }
 
 void TestAbout::automaticDragging()
