@@ -39,24 +39,36 @@ public:
     }
 
     QPointer<QWidget> record;
+    // A modal window has closed and handed the record back to this window, which the window
+    // system has not activated again yet. Whatever window it activates in between, the
+    // return does not count as an activation.
+    QPointer<QWidget> returningTo;
 
 protected:
     bool eventFilter(QObject *object, QEvent *event) override
     {
+        const QEvent::Type type = event->type();
         if (!object->isWidgetType())
             return false;
         auto *widget = static_cast<QWidget *>(object);
         if (!widget->isWindow())
             return false;
-        if (event->type() == QEvent::WindowActivate) {
-            activate(widget);
-        } else if (event->type() == QEvent::Hide) {
+        if (type == QEvent::WindowActivate) {
+            if (!returningTo)
+                activate(widget);
+            else if (widget == returningTo)
+                returningTo = nullptr; // back where the modal window was opened
+        } else if (type == QEvent::Hide) {
+            if (widget == returningTo)
+                returningTo = nullptr; // it will not be back
             // A modal window that closes hands the record back before its opener can be
             // activated again; if a window it let through (the publisher box) holds the
             // record, that window keeps it.
             for (const ModalFrame *frame : std::as_const(g_frames)) {
-                if (frame->dialog == widget && record == widget)
+                if (frame->dialog == widget && record == widget) {
                     record = frame->opener;
+                    returningTo = frame->opener;
+                }
             }
         }
         return false;
@@ -103,6 +115,7 @@ int showModal(QDialog *dialog)
         return QDialog::Rejected;
     ActivationTracker &tracker = ActivationTracker::instance();
     ModalFrame frame{dialog, tracker.record};
+    tracker.returningTo = nullptr;
     g_frames.append(&frame);
     dialog->setWindowModality(Qt::ApplicationModal);
     const int result = dialog->exec();
@@ -111,9 +124,12 @@ int showModal(QDialog *dialog)
         tracker.record = frame.opener;
     // The opener gets the activation back, as the window system gives it back to the owner
     // of a modal window; returning this way does not run its activation handler.
+    tracker.returningTo = nullptr;
     if (frame.opener && tracker.record == frame.opener && frame.opener->isVisible() &&
-        !frame.opener->isActiveWindow())
+        !frame.opener->isActiveWindow()) {
+        tracker.returningTo = frame.opener;
         frame.opener->activateWindow();
+    }
     return result;
 }
 

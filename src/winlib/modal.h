@@ -22,7 +22,8 @@ bool isShownModally(const QDialog *dialog);
 // program's active window while another of the program's windows, or none, had the focus
 // before. The focus record is the window of the program that last became active; it is not
 // cleared when another program takes the focus, and a modal window hands it back to its
-// opener when it closes while holding it (a window it let through keeps the record).
+// opener when it closes while holding it (a window it let through keeps the record). Until
+// the opener is active again, no window that the window system activates in between counts.
 class ActivationWatcher : public QObject
 {
     Q_OBJECT
