@@ -67,6 +67,14 @@ void whenShown(QWidget *widget, std::function<void()> action)
     widget->installEventFilter(once);
 }
 
+// Centred on its screen as the user sees it, frame included.
+bool centredOnScreen(const QWidget *window)
+{
+    const QRect area = window->screen()->availableGeometry();
+    const QPoint offset = window->frameGeometry().center() - area.center();
+    return qAbs(offset.x()) <= 1 && qAbs(offset.y()) <= 1;
+}
+
 QMouseEvent press(QEvent::Type type, QWidget *w, Qt::MouseButton button = Qt::LeftButton)
 {
     const QPoint at = w->rect().center();
@@ -249,11 +257,13 @@ void TestShell::realMessageBox()
     QStringList buttonTexts;
     QString caption;
     bool modal = false;
+    bool centred = false;
     QTimer::singleShot(0, [&] {
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
         QVERIFY(box);
         caption = box->windowTitle();
         modal = box->windowModality() == Qt::ApplicationModal;
+        centred = centredOnScreen(box);
         const QList<QAbstractButton *> buttons = box->buttons();
         for (QAbstractButton *b : buttons)
             buttonTexts << b->text();
@@ -265,7 +275,8 @@ void TestShell::realMessageBox()
     QCOMPARE(answer, Dialogs::Cancel); // Esc takes Cancel
     QCOMPARE(caption, QStringLiteral("Confirm"));
     QVERIFY(modal);
-    buttonTexts.sort();
+    QVERIFY(centred);
+    buttonTexts.sort(); // as written, though Qt's own texts are Spanish
     QCOMPARE(buttonTexts, QStringList({QStringLiteral("Cancel"), QStringLiteral("OK")}));
 
     QTimer::singleShot(0,
@@ -279,9 +290,14 @@ void TestShell::realInputBox()
 {
     Dialogs::Script::setUnscripted(Dialogs::Script::Unscripted::Show);
     int maxLength = 0;
+    bool centred = false;
+    QStringList buttonTexts;
     QTimer::singleShot(0, [&] {
         auto *box = qobject_cast<QInputDialog *>(QApplication::activeModalWidget());
         QVERIFY(box);
+        centred = centredOnScreen(box);
+        for (const QPushButton *button : box->findChildren<QPushButton *>())
+            buttonTexts << button->text();
         auto *line = box->findChild<QLineEdit *>();
         QVERIFY(line);
         maxLength = line->maxLength();
@@ -291,6 +307,9 @@ void TestShell::realInputBox()
     QCOMPARE(Dialogs::input(QStringLiteral("Entrada"), QStringLiteral("Introduce el nombre:")),
              std::optional<QString>(QStringLiteral("Luna")));
     QCOMPARE(maxLength, 255);
+    QVERIFY(centred);
+    buttonTexts.sort();
+    QCOMPARE(buttonTexts, QStringList({QStringLiteral("Cancel"), QStringLiteral("OK")}));
 
     QTimer::singleShot(0,
                        [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Escape); });

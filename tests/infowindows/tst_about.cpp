@@ -9,6 +9,7 @@
 #include "form100.h"
 #include "form2.h"
 #include "form400.h"
+#include "form99.h"
 #include "formabox.h"
 #include "formaprimera.h"
 #include "hoverrules.h"
@@ -46,6 +47,7 @@ private slots:
     void helpWindowClosing();
     void helpWindowTexts();
     void contactLineAgreesWithThePublisherBox();
+    void centredOnTheScreen();
     void automaticDragging();
     void noIntroAfterTheseWindowsClose();
 
@@ -392,6 +394,22 @@ void TestAbout::contactLineAgreesWithThePublisherBox()
     const QString line = publisherContactLine();
     for (const QLabel *label : {m_box->Label1, m_box->Label3, m_box->Label6, m_box->Label7})
         QVERIFY2(line.contains(label->text()), qPrintable(label->text()));
+}
+
+void TestAbout::centredOnTheScreen()
+{
+    TForm99 exitConfirmation;
+    for (QWidget *window : std::initializer_list<QWidget *>{m_about.get(), m_box.get(),
+                                                            m_help.get(), &exitConfirmation}) {
+        // Every showing, also after the user moved the window away.
+        for (int showing = 0; showing < 2; ++showing) {
+            window->show();
+            QVERIFY(QTest::qWaitForWindowExposed(window));
+            QTRY_VERIFY2(centredOnScreen(window), qPrintable(window->objectName()));
+            window->move(window->pos() + QPoint(30, 20));
+            window->hide();
+        }
+    }
 }
 
 void TestAbout::automaticDragging()
