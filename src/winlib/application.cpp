@@ -2,6 +2,7 @@
 
 #include "dialogs.h"
 #include "errors.h"
+#include "qtspanish.h"
 
 #include <utility>
 
@@ -20,7 +21,10 @@ Application::LastNetObserver &lastNetObserver()
 
 } // namespace
 
-Application::Application(int &argc, char **argv) : QApplication(argc, argv) {}
+Application::Application(int &argc, char **argv) : QApplication(argc, argv)
+{
+    installQtSpanish(this);
+}
 
 bool Application::notify(QObject *receiver, QEvent *event)
 {

@@ -8,7 +8,8 @@
 // The program's title: the caption of the main window, the intro and the error boxes.
 QString applicationTitle();
 
-// The application object. An error raised by a handler while the message loop runs ends
+// The application object. It makes Qt's own dialogs speak Spanish (installQtSpanish). An
+// error raised by a handler while the message loop runs ends
 // that handler and is shown in the application error box; the program goes on.
 //
 // Handlers run through runHandler() (or guarded()), which catches their errors before they

@@ -11,10 +11,12 @@
 #include "testmain.h"
 
 #include <QDialog>
+#include <QGroupBox>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPrinter>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QtTest>
@@ -104,6 +106,7 @@ private slots:
     void scriptedDialogs();
     void realMessageBox();
     void realInputBox();
+    void printDialogSpeaksSpanish();
     void autoDragSwallowsThePress();
     void activationRule();
     void terminationEndsModalLoops();
@@ -316,6 +319,33 @@ void TestShell::realInputBox()
     QCOMPARE(Dialogs::input(QStringLiteral("Entrada"), QStringLiteral("Introduce el nombre:"),
                             QStringLiteral("x")),
              std::optional<QString>());
+}
+
+void TestShell::printDialogSpeaksSpanish()
+{
+    Dialogs::Script::setUnscripted(Dialogs::Script::Unscripted::Show);
+    QPrinter printer;
+    QString caption;
+    QStringList texts;
+    QTimer::singleShot(0, [&] {
+        QWidget *dialog = QApplication::activeModalWidget();
+        QVERIFY(dialog);
+        caption = dialog->windowTitle();
+        for (const QAbstractButton *button : dialog->findChildren<QAbstractButton *>())
+            texts << button->text();
+        for (const QLabel *label : dialog->findChildren<QLabel *>())
+            texts << label->text();
+        for (const QGroupBox *group : dialog->findChildren<QGroupBox *>())
+            texts << group->title();
+        QTest::keyClick(dialog, Qt::Key_Escape);
+    });
+    QVERIFY(!Dialogs::print(&printer));
+    QCOMPARE(caption, QStringLiteral("Imprimir"));
+    // Qt's catalog, and the gaps it leaves filled by the program.
+    for (const char *spanish :
+         {"Im&primir", "Cancelar", "Impresora", "Copias:", "Impresión a doble cara", "Páginas"})
+        QVERIFY2(texts.contains(QString::fromUtf8(spanish)),
+                 qPrintable(texts.join(QLatin1Char('|'))));
 }
 
 void TestShell::autoDragSwallowsThePress()
