@@ -208,13 +208,10 @@ QPixmap withCaption(QWidget *dialog)
     return picture;
 }
 
-// The search's two dialogs as the user sees them, the real ones: the input box with a name
-// typed in small letters, and the notice that nothing was found (OUTDIR/search-input.png,
-// OUTDIR/search-notfound.png). Each is pictured once it is up, then answered with OK.
-bool saveSearchDialogs(Roster &r, const QString &outDir)
+// Real dialogs as the user sees them, pictured once each is up (OUTDIR/<file>) and then
+// answered: accepted, or rejected so that nothing happens.
+bool saveDialogs(const QStringList &files, const std::function<void()> &command, bool accept)
 {
-    const QStringList files{QStringLiteral("search-input.png"),
-                            QStringLiteral("search-notfound.png")};
     int pictured = 0;
     bool saved = true;
     QPointer<QDialog> last;
@@ -227,14 +224,32 @@ bool saveSearchDialogs(Roster &r, const QString &outDir)
         last = dialog;
         if (auto *line = dialog->findChild<QLineEdit *>())
             line->setText(QStringLiteral("agua"));
-        saved &= withCaption(dialog).save(QDir(outDir).filePath(files.at(pictured++)));
-        dialog->accept();
+        saved &= withCaption(dialog).save(files.at(pictured++));
+        if (accept)
+            dialog->accept();
+        else
+            dialog->reject();
     });
     watch.start();
     Dialogs::Script::reset(); // the real dialogs
-    runHandler([&] { r.FORMAPRIMERA()->BitBtn2000Click(); });
+    runHandler(command);
     watch.stop();
     return saved && pictured == files.size();
+}
+
+// The search's input box with a name typed in small letters, and the notice that nothing
+// was found (OUTDIR/search-input.png, OUTDIR/search-notfound.png); the print dialog in
+// Spanish, cancelled (OUTDIR/print-dialog.png).
+bool saveCommandDialogs(Roster &r, const QString &outDir)
+{
+    const QDir out(outDir);
+    return saveDialogs(
+               {out.filePath(QStringLiteral("search-input.png")),
+                out.filePath(QStringLiteral("search-notfound.png"))},
+               [&] { r.FORMAPRIMERA()->BitBtn2000Click(); }, true) &&
+           saveDialogs(
+               {out.filePath(QStringLiteral("print-dialog.png"))},
+               [&] { r.FORMAPRIMERA()->BitBtn214569Click(); }, false);
 }
 
 } // namespace
@@ -274,8 +289,8 @@ int main(int argc, char *argv[])
             err << "screenshots: cannot write the printout\n";
             return 1;
         }
-        if (!saveSearchDialogs(roster, outDir)) {
-            err << "screenshots: cannot picture the search's dialogs\n";
+        if (!saveCommandDialogs(roster, outDir)) {
+            err << "screenshots: cannot picture the search's or the print dialogs\n";
             return 1;
         }
     } catch (const std::exception &error) {
