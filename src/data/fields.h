@@ -28,4 +28,15 @@ struct FieldDef
 const FieldDef &fieldDef(int field);
 QString fieldName(int field);
 
+// A tab or a line break (line feed, carriage return, vertical tab, form feed, next line,
+// line or paragraph separator): a name holds none of them.
+bool isLineBreakOrTab(QChar c);
+
+// A name holds at most this many characters, counted as Unicode code points everywhere: in
+// the table, in an imported file and in the name editor.
 constexpr int NameMaxLength = 50;
+
+// The characters (code points) of a text; a surrogate pair counts as one.
+int codePointCount(const QString &text);
+// The first n characters (code points) of a text, never splitting a surrogate pair.
+QString leftCodePoints(const QString &text, int n);

@@ -4,7 +4,14 @@
 #include "errors.h"
 #include "qtspanish.h"
 
+#include <QIcon>
+
 #include <utility>
+
+static void initIconResources()
+{
+    Q_INIT_RESOURCE(programicon);
+}
 
 QString applicationTitle()
 {
@@ -21,8 +28,18 @@ Application::LastNetObserver &lastNetObserver()
 
 } // namespace
 
+QIcon programIcon()
+{
+    initIconResources();
+    QIcon icon;
+    for (const int size : {16, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icon/icon-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
 Application::Application(int &argc, char **argv) : QApplication(argc, argv)
 {
+    setWindowIcon(programIcon()); // every window of the program shows it
     installQtSpanish(this);
 }
 

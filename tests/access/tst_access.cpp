@@ -23,6 +23,7 @@
 #include "roster.h"
 #include "storage.h"
 #include "table.h"
+#include "testmain.h"
 #include "windowroster.h"
 
 #include <QAccessible>
@@ -405,5 +406,5 @@ void TestAccess::stateChangesAreAnnounced()
     QVERIFY(m_announced.contains(w->DBLOOKUPLISTBOX1));
 }
 
-QTEST_MAIN(TestAccess)
+NOCTAMBU_TEST_MAIN(TestAccess)
 #include "tst_access.moc"

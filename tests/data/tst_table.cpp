@@ -71,6 +71,8 @@ private slots:
     void navigationFlags();
     void insertAndLeave();
     void requiredName();
+    void nameIsOneLine_data();
+    void nameIsOneLine();
     void keyViolation();
     void editStoredByMoveCancelRestores();
     void postedRowTakesItsPlace();
@@ -192,6 +194,38 @@ void TestTable::insertAndLeave()
     t->removePendingChanges(&editor);
 }
 
+void TestTable::nameIsOneLine_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("line feed") << QStringLiteral("Doble\nLínea");
+    QTest::newRow("carriage return") << QStringLiteral("Doble\r\nLínea");
+    QTest::newRow("tab") << QStringLiteral("Doble\tLínea");
+    QTest::newRow("line separator") << QStringLiteral("Doble\u2028Línea");
+}
+
+// Neither a new entry nor a renamed one stores a name of two lines: the row stays in its
+// state, the table as it was.
+void TestTable::nameIsOneLine()
+{
+    QFETCH(QString, name);
+    const QString refused =
+        QStringLiteral("El nombre de una imagen onírica no puede llevar saltos de línea ni "
+                       "tabuladores");
+    auto t = openTable({QStringLiteral("Agua")});
+    t->insert();
+    t->setFieldValue(ImagenOnirica, name);
+    QCOMPARE(failure([&] { t->post(); }), refused);
+    QCOMPARE(t->state(), DatasetState::Insert);
+    t->cancel();
+    t->edit();
+    t->setFieldValue(ImagenOnirica, name);
+    QCOMPARE(failure([&] { t->post(); }), refused);
+    QCOMPARE(t->state(), DatasetState::Edit);
+    t->cancel();
+    QCOMPARE(t->recordCount(), 1);
+    QCOMPARE(nameOf(*t), QStringLiteral("Agua"));
+}
+
 void TestTable::requiredName()
 {
     auto t = openTable({QStringLiteral("Agua")});
@@ -220,7 +254,8 @@ void TestTable::keyViolation()
     t->insert();
     t->setFieldValue(ImagenOnirica, QStringLiteral("Sol"));
     const QString msg = failure([&] { t->post(); });
-    QVERIFY2(msg.contains(QStringLiteral("Key violation")) && msg.contains(QStringLiteral("'Sol'")),
+    QVERIFY2(msg.contains(QStringLiteral("Violación de clave")) &&
+                 msg.contains(QStringLiteral("«Sol»")),
              qPrintable(msg));
     QVERIFY(!msg.endsWith(QLatin1Char('.')));
     QCOMPARE(t->state(), DatasetState::Insert);
@@ -233,7 +268,7 @@ void TestTable::keyViolation()
     t->first();
     t->edit();
     t->setFieldValue(ImagenOnirica, QStringLiteral("sol"));
-    QVERIFY(failure([&] { t->post(); }).contains(QStringLiteral("Key violation")));
+    QVERIFY(failure([&] { t->post(); }).contains(QStringLiteral("Violación de clave")));
     QCOMPARE(t->state(), DatasetState::Edit);
 }
 
@@ -414,9 +449,9 @@ void TestTable::openFailuresWriteNothing()
             t.open();
         });
     };
-    QVERIFY(openIn(dir() + QStringLiteral("/missing")).contains(QStringLiteral("does not exist")));
+    QVERIFY(openIn(dir() + QStringLiteral("/missing")).contains(QStringLiteral("no existe")));
     QTemporaryDir empty;
-    QVERIFY(openIn(empty.path()).contains(QStringLiteral("SUEÑOS.db does not exist")));
+    QVERIFY(openIn(empty.path()).contains(QStringLiteral("SUEÑOS.db no existe")));
 
     // A file that is not a database, and databases without the table or its index.
     const QByteArray garbage("this is not a table, just text\n");
@@ -424,7 +459,7 @@ void TestTable::openFailuresWriteNothing()
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(garbage);
     f.close();
-    QVERIFY(openIn(empty.path()).contains(QStringLiteral("is not a dream table")));
+    QVERIFY(openIn(empty.path()).contains(QStringLiteral("no es una tabla de sueños")));
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), garbage);
     f.close();
@@ -447,7 +482,7 @@ void TestTable::openFailuresWriteNothing()
     QVERIFY(table.open(QIODevice::ReadOnly));
     const QByteArray before = table.readAll();
     table.close();
-    QVERIFY(openIn(dir()).contains(QStringLiteral("index on 'Imagen Onírica'")));
+    QVERIFY(openIn(dir()).contains(QStringLiteral("índice de «Imagen Onírica»")));
     QVERIFY(table.open(QIODevice::ReadOnly));
     QCOMPARE(table.readAll(), before);
     table.close();
@@ -458,7 +493,7 @@ void TestTable::openFailuresWriteNothing()
             SQLITE_OK);
     sqlite3_exec(db, "CREATE TABLE t(x)", nullptr, nullptr, nullptr);
     sqlite3_close(db);
-    QVERIFY(openIn(foreign.path()).contains(QStringLiteral("is not a dream table")));
+    QVERIFY(openIn(foreign.path()).contains(QStringLiteral("no es una tabla de sueños")));
 }
 
 void TestTable::closedDataset()
@@ -549,8 +584,10 @@ void TestTable::rowLocksInOneProcess()
     b.open();
     a->edit();
     a->setFieldValue(InterpretacionOnirica, QStringLiteral("de A"));
-    QVERIFY(failure([&] { b.edit(); }).startsWith(QStringLiteral("Record locked by another user")));
-    QVERIFY(failure([&] { b.deleteRecord(); }).startsWith(QStringLiteral("Record locked")));
+    QVERIFY(failure([&] {
+                b.edit();
+            }).startsWith(QStringLiteral("Registro bloqueado por otro usuario")));
+    QVERIFY(failure([&] { b.deleteRecord(); }).startsWith(QStringLiteral("Registro bloqueado")));
     b.next(); // other rows are free
     b.edit();
     b.cancel();
@@ -573,7 +610,9 @@ void TestTable::rowLockAcrossProcesses()
     Table t;
     t.setDatabaseDir(dir());
     t.open();
-    QVERIFY(failure([&] { t.edit(); }).startsWith(QStringLiteral("Record locked by another user")));
+    QVERIFY(failure([&] {
+                t.edit();
+            }).startsWith(QStringLiteral("Registro bloqueado por otro usuario")));
     QCOMPARE(t.state(), DatasetState::Browse);
 
     child.kill(); // the system frees the dead process's lock

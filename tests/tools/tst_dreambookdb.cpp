@@ -3,70 +3,16 @@
 
 #include "picturecodec.h"
 #include "storage.h"
+#include "toolrun.h"
 
-#include <QCryptographicHash>
-#include <QDirIterator>
-#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QtTest>
 
 #include <sqlite3.h>
 
+using namespace ToolRun;
+
 namespace {
-
-struct Result
-{
-    int code = -1;
-    QString out;
-    QString err;
-};
-
-Result run(const QStringList &args)
-{
-    QProcess p;
-    p.start(QStringLiteral(DREAMBOOK_DB), args);
-    Result r;
-    if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit)
-        return r;
-    r.code = p.exitCode();
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    QCOMPARE(f.write(bytes), qint64(bytes.size()));
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return QByteArray("<unreadable>");
-    return f.readAll();
-}
-
-// A small 24-bit bitmap file image whose pixels depend on |seed|.
-QByteArray bitmap(int w, int h, int seed)
-{
-    const int stride = (w * 3 + 3) & ~3;
-    QByteArray b;
-    QDataStream s(&b, QIODevice::WriteOnly);
-    s.setByteOrder(QDataStream::LittleEndian);
-    const quint32 size = 54 + quint32(stride * h);
-    s.writeRawData("BM", 2);
-    s << size << quint32(0) << quint32(54);
-    s << quint32(40) << qint32(w) << qint32(h) << quint16(1) << quint16(24) << quint32(0)
-      << quint32(stride * h) << qint32(2835) << qint32(2835) << quint32(0) << quint32(0);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < stride; ++x)
-            s << quint8((x * 7 + y * 13 + seed * 31) & 0xFF);
-    return b;
-}
 
 QVector<Row> allRows(const QString &dir)
 {
@@ -112,20 +58,7 @@ qint64 rowCount(const QString &dir)
     return s.rowCount();
 }
 
-// Every file under a directory, by relative path, with its bytes.
-QMap<QString, QByteArray> tree(const QString &dir)
-{
-    QMap<QString, QByteArray> files;
-    QDirIterator it(dir, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        files.insert(QDir(dir).relativeFilePath(path), readFile(path));
-    }
-    return files;
-}
-
-const QByteArray Header = "Imagen Onírica,Interpretación Onírica,Datos de Interés,Nº de "
-                          "Suerte,Nº Afín,Gráfico BMP\r\n";
+const QByteArray Header = csvHeader();
 
 } // namespace
 
@@ -137,6 +70,7 @@ private slots:
     void init();
     void usage_data();
     void usage();
+    void progressOnlyOnATerminal();
     void createMakesDirectoriesAndRefusesToOverwrite();
     void sampleDictionary();
     void sampleFromMissingDirectoryCreatesNothing();
@@ -164,35 +98,50 @@ void TestDreambookDb::usage_data()
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("says");
 
-    QTest::newRow("nothing") << QStringList{} << 2 << QStringLiteral("usage:");
+    QTest::newRow("nothing") << QStringList{} << 2 << QStringLiteral("falta la orden");
     QTest::newRow("top help") << QStringList{QStringLiteral("--help")} << 0
-                              << QStringLiteral("dreambook-db check DIR");
+                              << QStringLiteral("dreambook-db check CARPETA");
+    QTest::newRow("version") << QStringList{QStringLiteral("--version")} << 0
+                             << QStringLiteral("dreambook-db 2.0\n");
+    QTest::newRow("-v") << QStringList{QStringLiteral("-v")} << 0
+                        << QStringLiteral("dreambook-db 2.0\n");
+    QTest::newRow("unknown top option")
+        << QStringList{QStringLiteral("--bogus"), QStringLiteral("check")} << 2
+        << QStringLiteral("dreambook-db: opción desconocida: --bogus\nUso: dreambook-db ");
     QTest::newRow("unknown command")
-        << QStringList{QStringLiteral("drop")} << 2 << QStringLiteral("unknown command");
-    for (const char *c : {"create", "import", "export", "check"}) {
+        << QStringList{QStringLiteral("drop")} << 2 << QStringLiteral("orden desconocida: drop");
+    for (const char *c : {"create", "import", "export", "check", "backup", "restore"}) {
         const QString name = QString::fromLatin1(c);
         QTest::newRow(qPrintable(name + QStringLiteral(" help")))
             << QStringList{name, QStringLiteral("--help")} << 0
-            << QStringLiteral("usage: dreambook-db ") + name;
+            << QStringLiteral("Uso: dreambook-db ") + name;
         QTest::newRow(qPrintable(name + QStringLiteral(" without arguments")))
-            << QStringList{name} << 2 << QStringLiteral("missing argument");
+            << QStringList{name} << 2
+            << QStringLiteral("dreambook-db %1: falta el argumento CARPETA\nUso: dreambook-db %1 ")
+                   .arg(name);
     }
+    QTest::newRow("help before a command")
+        << QStringList{QStringLiteral("help"), QStringLiteral("backup")} << 0
+        << QStringLiteral("Uso: dreambook-db backup CARPETA ARCHIVO");
     QTest::newRow("help after arguments")
         << QStringList{QStringLiteral("import"), QStringLiteral("d"), QStringLiteral("--help")} << 0
-        << QStringLiteral("FILE:LINE");
+        << QStringLiteral("ARCHIVO:LÍNEA");
     QTest::newRow("extra argument")
         << QStringList{QStringLiteral("check"), QStringLiteral("a"), QStringLiteral("b")} << 2
-        << QStringLiteral("unexpected argument b");
+        << QStringLiteral("argumento inesperado: b");
     QTest::newRow("unknown option")
         << QStringList{QStringLiteral("create"), QStringLiteral("d"), QStringLiteral("--force")}
-        << 2 << QStringLiteral("unknown option --force");
+        << 2 << QStringLiteral("opción desconocida: --force");
     QTest::newRow("option of another command")
         << QStringList{QStringLiteral("check"), QStringLiteral("d"), QStringLiteral("--sample")}
-        << 2 << QStringLiteral("unknown option --sample");
+        << 2 << QStringLiteral("opción desconocida: --sample");
     QTest::newRow("option without its value")
         << QStringList{QStringLiteral("create"), QStringLiteral("d"),
                        QStringLiteral("--sample-dir")}
-        << 2 << QStringLiteral("--sample-dir needs a value");
+        << 2 << QStringLiteral("falta el valor de --sample-dir");
+    QTest::newRow("value to an option that takes none")
+        << QStringList{QStringLiteral("create"), QStringLiteral("d"), QStringLiteral("--sample=1")}
+        << 2 << QStringLiteral("la opción --sample no lleva valor");
 }
 
 void TestDreambookDb::usage()
@@ -204,8 +153,35 @@ void TestDreambookDb::usage()
     const Result r = run(args);
     QCOMPARE(r.code, code);
     QVERIFY2((code == 0 ? r.out : r.err).contains(says), qPrintable(r.out + r.err));
+    if (code == 2) // one line saying what is wrong, and the usage
+        QCOMPARE(r.err.count(QLatin1Char('\n')), 2);
     // Neither help nor a usage error touches anything.
     QVERIFY(QDir(m_tmp->path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
+}
+
+void TestDreambookDb::progressOnlyOnATerminal()
+{
+    // Through pipes, as scripts run it: no counter.
+    const QString piped = path(QStringLiteral("piped"));
+    const Result r = run({QStringLiteral("create"), piped, QStringLiteral("--sample")});
+    QCOMPARE(r.code, 0);
+    QCOMPARE(r.err, QString());
+    const Result checked = run({QStringLiteral("check"), piped});
+    QCOMPARE(checked.code, 0);
+    QCOMPARE(checked.err, QString());
+
+    // On a terminal: a line that rewrites itself, cleared at the end.
+    if (QStandardPaths::findExecutable(QStringLiteral("script")).isEmpty())
+        QSKIP("no script(1) to give the tool a terminal");
+    const Result onTerminal =
+        runProgram(QStringLiteral("script"),
+                   {QStringLiteral("-qec"),
+                    QStringLiteral("'%1' check '%2'").arg(QStringLiteral(DREAMBOOK_DB), piped),
+                    QStringLiteral("/dev/null")});
+    QCOMPARE(onTerminal.code, 0);
+    QVERIFY2(onTerminal.out.contains(QStringLiteral("\rentradas comprobadas: 1\x1b[K")) &&
+                 onTerminal.out.contains(QStringLiteral("\r\x1b[K")),
+             qPrintable(onTerminal.out));
 }
 
 void TestDreambookDb::createMakesDirectoriesAndRefusesToOverwrite()
@@ -223,7 +199,8 @@ void TestDreambookDb::createMakesDirectoriesAndRefusesToOverwrite()
     for (const QStringList &extra : {QStringList{}, QStringList{QStringLiteral("--sample")}}) {
         r = run(QStringList{QStringLiteral("create"), dir} + extra);
         QCOMPARE(r.code, 1);
-        QVERIFY2(r.err.contains(QStringLiteral("already holds a dream table")), qPrintable(r.err));
+        QVERIFY2(r.err.contains(QStringLiteral("ya contiene una tabla de sueños")),
+                 qPrintable(r.err));
         QCOMPARE(readFile(Storage::tablePath(dir)), before);
         QCOMPARE(rowCount(dir), 1);
     }
@@ -295,7 +272,9 @@ void TestDreambookDb::sampleFromMissingDirectoryCreatesNothing()
     const Result r = run({QStringLiteral("create"), dir, QStringLiteral("--sample-dir"),
                           path(QStringLiteral("nowhere"))});
     QCOMPARE(r.code, 1);
-    QVERIFY2(r.err.contains(QStringLiteral("--sample-dir")), qPrintable(r.err));
+    QVERIFY2(r.err.contains(QStringLiteral("Falta el diccionario de muestra ") +
+                            path(QStringLiteral("nowhere/dreams.csv"))),
+             qPrintable(r.err));
     QVERIFY(!QFileInfo::exists(dir));
 }
 
@@ -338,10 +317,11 @@ void TestDreambookDb::importIsAllOrNothing()
     QCOMPARE(reported, (QStringList{QStringLiteral("5"), QStringLiteral("6"), QStringLiteral("7"),
                                     QStringLiteral("8"), QStringLiteral("9"), QStringLiteral("10"),
                                     QStringLiteral("11")}));
-    QVERIFY(r.err.contains(QStringLiteral(":5: the name 'Luna' already appears on line 4")));
-    QVERIFY(r.err.contains(QStringLiteral(":9: the picture pictures/text.bmp is not a readable")));
-    QVERIFY(r.err.contains(QStringLiteral(":10: expected 6 fields, found 5")));
-    QVERIFY(r.err.contains(QStringLiteral("Nothing was imported")));
+    QVERIFY(r.err.contains(QStringLiteral(":5: el nombre «Luna» ya aparece en la línea 4")));
+    QVERIFY(r.err.contains(
+        QStringLiteral(":9: el gráfico «pictures/text.bmp» no es un mapa de bits legible")));
+    QVERIFY(r.err.contains(QStringLiteral(":10: se esperaban 6 campos y hay 5")));
+    QVERIFY(r.err.contains(QStringLiteral("No se ha importado nada")));
     QCOMPARE(rowCount(dir), 0);
 
     // A fault of the file's syntax stops the reading, with the record's first line.
@@ -349,7 +329,7 @@ void TestDreambookDb::importIsAllOrNothing()
                             "Luna,\"Noche\r\nsin fin,,17,62,\r\n");
     Result q = run({QStringLiteral("import"), dir, csv});
     QCOMPARE(q.code, 1);
-    QVERIFY2(q.err.contains(csv + QStringLiteral(":4: a quoted field is not closed")),
+    QVERIFY2(q.err.contains(csv + QStringLiteral(":4: falta la comilla que cierra un campo")),
              qPrintable(q.err));
     QCOMPARE(rowCount(dir), 0);
 
@@ -358,7 +338,7 @@ void TestDreambookDb::importIsAllOrNothing()
                    "Gráfico BMP\r\nSol,,,,,\r\n");
     q = run({QStringLiteral("import"), dir, csv});
     QCOMPARE(q.code, 1);
-    QVERIFY2(q.err.contains(csv + QStringLiteral(":1: the header must name the six fields")),
+    QVERIFY2(q.err.contains(csv + QStringLiteral(":1: la cabecera debe nombrar los seis campos")),
              qPrintable(q.err));
 
     // A file that does not exist, a directory without a table.
@@ -381,7 +361,8 @@ void TestDreambookDb::importRefusedByTheTableStoresNothing()
                                "Luna,Repetida.,,,,\r\nZapato,,,,,\r\n");
     const Result r = run({QStringLiteral("import"), dir, second});
     QCOMPARE(r.code, 1);
-    QVERIFY2(r.err.contains(second + QStringLiteral(":5: Key violation")), qPrintable(r.err));
+    QVERIFY2(r.err.contains(second + QStringLiteral(":5: ya existe una entrada llamada «Luna»")),
+             qPrintable(r.err));
     QCOMPARE(describeAll(dir), QStringList{QStringLiteral("text:Luna|text:Noche.|null|text:17|"
                                                           "text:62|null")});
 }
@@ -497,7 +478,7 @@ void TestDreambookDb::checkFindsSoundAndBrokenTables()
     QCOMPARE(run({QStringLiteral("create"), dir, QStringLiteral("--sample")}).code, 0);
     Result r = run({QStringLiteral("check"), dir});
     QCOMPARE(r.code, 0);
-    QVERIFY2(r.out.contains(QStringLiteral("sound")), qPrintable(r.out));
+    QVERIFY2(r.out.contains(QStringLiteral("sana, 159 entradas")), qPrintable(r.out));
 
     {
         sqlite3 *db = nullptr;
@@ -511,14 +492,14 @@ void TestDreambookDb::checkFindsSoundAndBrokenTables()
     }
     r = run({QStringLiteral("check"), dir});
     QCOMPARE(r.code, 1);
-    QVERIFY2(r.out.contains(QStringLiteral("'Sol'")), qPrintable(r.out));
+    QVERIFY2(r.out.contains(QStringLiteral("«Sol»")), qPrintable(r.out));
 
     // Not a dream table at all, and no directory.
     const QString other = path(QStringLiteral("other"));
     writeFile(Storage::tablePath(other), QByteArray(4096, 'x'));
     r = run({QStringLiteral("check"), other});
     QCOMPARE(r.code, 1);
-    QVERIFY(r.err.contains(QStringLiteral("not a dream table")));
+    QVERIFY(r.err.contains(QStringLiteral("no es una tabla de sueños")));
     QCOMPARE(run({QStringLiteral("check"), path(QStringLiteral("none"))}).code, 1);
 }
 
