@@ -8,6 +8,7 @@
 #include "errors.h"
 #include "lastchance.h"
 #include "modal.h"
+#include "screencheck.h"
 #include "testmain.h"
 
 #include <QDialog>
@@ -67,14 +68,6 @@ void whenShown(QWidget *widget, std::function<void()> action)
     once->widget = widget;
     once->action = std::move(action);
     widget->installEventFilter(once);
-}
-
-// Centred on its screen as the user sees it, frame included.
-bool centredOnScreen(const QWidget *window)
-{
-    const QRect area = window->screen()->availableGeometry();
-    const QPoint offset = window->frameGeometry().center() - area.center();
-    return qAbs(offset.x()) <= 1 && qAbs(offset.y()) <= 1;
 }
 
 QMouseEvent press(QEvent::Type type, QWidget *w, Qt::MouseButton button = Qt::LeftButton)

@@ -2,6 +2,8 @@
 
 // Helpers for driving the information windows in their modal loops.
 
+#include "screencheck.h"
+
 #include <QApplication>
 #include <QEvent>
 #include <QTimer>
@@ -75,14 +77,6 @@ private:
     QWidget *m_window;
     std::function<void()> m_action;
 };
-
-// Centred on its screen as the user sees it, frame included.
-inline bool centredOnScreen(const QWidget *window)
-{
-    const QRect area = window->screen()->availableGeometry();
-    const QPoint offset = window->frameGeometry().center() - area.center();
-    return qAbs(offset.x()) <= 1 && qAbs(offset.y()) <= 1;
-}
 
 // Moves the pointer over a point of control (its centre by default), as the user does:
 // the window under the pointer decides which control gets the movement.
