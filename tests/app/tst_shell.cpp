@@ -280,6 +280,19 @@ void TestShell::realMessageBox()
     QCOMPARE(Dialogs::message(QStringLiteral("Confirm"), QStringLiteral("Delete record?"),
                               Dialogs::Icon::Question, Dialogs::Ok | Dialogs::Cancel, Dialogs::Ok),
              Dialogs::Ok); // Enter takes the default
+
+    // A notice has its one button, as written too.
+    QTimer::singleShot(0, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        buttonTexts.clear();
+        for (QAbstractButton *b : box->buttons())
+            buttonTexts << b->text();
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    Dialogs::message(QStringLiteral("Aviso"), QStringLiteral("No hay."), Dialogs::Icon::None,
+                     Dialogs::Ok, Dialogs::Ok);
+    QCOMPARE(buttonTexts, QStringList{QStringLiteral("OK")});
 }
 
 void TestShell::realInputBox()
