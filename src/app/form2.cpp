@@ -59,7 +59,7 @@ TForm2::TForm2(QWidget *parent) : QDialog(parent), m_pointer(new PointerMoves(th
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     setFont(makeFont(QStringLiteral("System"), 13));
-    placeCentredClient(this, {447, 345}, WindowBorder::Sizeable);
+    placeCentredClient(this, {447, 345});
 
     Panel2 = new BevelPanel(this);
     Panel2->setObjectName(QStringLiteral("Panel2"));

@@ -108,11 +108,13 @@ TForm400::TForm400(QWidget *parent) : QDialog(parent), m_pointer(new PointerMove
     // Both timers run from creation to shutdown, shown or not.
     Timer2 = new QTimer(this);
     Timer2->setObjectName(QStringLiteral("Timer2"));
+    Timer2->setTimerType(Qt::PreciseTimer); // the schemes' lengths are exact multiples of 100 ms
     Timer2->setInterval(2000);
     connect(Timer2, &QTimer::timeout, this, guarded([this] { Timer2Timer(); }));
     Timer2->start();
     Timer3 = new QTimer(this);
     Timer3->setObjectName(QStringLiteral("Timer3"));
+    Timer3->setTimerType(Qt::PreciseTimer);
     Timer3->setInterval(2100);
     connect(Timer3, &QTimer::timeout, this, guarded([this] { Timer3Timer(); }));
     Timer3->start();

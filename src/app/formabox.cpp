@@ -39,7 +39,7 @@ TFORMABOX::TFORMABOX(QWidget *parent) : QDialog(parent)
                    Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setFont(makeFont(QStringLiteral("MS Sans Serif"), 11));
     setFixedSize(282, 280);
-    placeCentredClient(this, {282, 280}, WindowBorder::Dialog);
+    placeCentredClient(this, {282, 280});
 
     Panel1 = new BevelPanel(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));

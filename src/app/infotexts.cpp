@@ -1,10 +1,12 @@
 #include "infotexts.h"
 
+#include "publisher.h"
+
 namespace InfoTexts {
 
 QString publisherName()
 {
-    return QStringLiteral("ARCANIA");
+    return Publisher::name();
 }
 
 QString contactHeading()
@@ -24,7 +26,7 @@ QStringList aboutMemo()
         QStringLiteral("Móvil: 600 000 417"),
         QString(),
         QStringLiteral("Distribuidor exclusivo:"),
-        QStringLiteral("Distribuciones Lucero del Alba"),
+        Publisher::distributor(),
         QStringLiteral("Apartado de Correos 1320"),
         QStringLiteral("29999 Puerto Estrella"),
         QString(),
@@ -51,13 +53,13 @@ QString publisherComments()
 QStringList boxContactLines()
 {
     return {
-        QStringLiteral("ARCANIA"),
+        Publisher::name(),
         QStringLiteral("Distribuidor:"),
-        QStringLiteral("Distribuciones Lucero del Alba"),
+        Publisher::distributor(),
         QStringLiteral("Apartado de Correos 1320"),
         QStringLiteral("29999 Puerto Estrella"),
-        QStringLiteral("Tel. y Fax: (95) 000 13 20"),
-        QStringLiteral("Móvil: 600 000 132"),
+        Publisher::distributorPhoneFax(),
+        Publisher::distributorMobile(),
     };
 }
 

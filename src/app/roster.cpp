@@ -1,18 +1,37 @@
 #include "roster.h"
 
+#include "errors.h"
 #include "form100.h"
 #include "form2.h"
 #include "form400.h"
 #include "form99.h"
 #include "formabox.h"
 #include "formaprimera.h"
+#include "startuperror.h"
 #include "windowroster.h"
+
+#include <memory>
+
+namespace {
+
+// Creating the main window opens the dream table; when that fails, start-up ends with an
+// error that says which folder it tried and how to make a dictionary there.
+std::unique_ptr<TFORMAPRIMERA> openMainWindow(const QString &databaseDir)
+{
+    try {
+        return std::make_unique<TFORMAPRIMERA>(databaseDir);
+    } catch (const EngineError &error) {
+        throw EngineError(cannotOpenDictionary(databaseDir, error.message()));
+    }
+}
+
+} // namespace
 
 Roster::Roster(const QString &databaseDir)
 {
     WindowRoster &refs = windowRoster();
     try {
-        m_FORMAPRIMERA = std::make_unique<TFORMAPRIMERA>(databaseDir);
+        m_FORMAPRIMERA = openMainWindow(databaseDir);
         refs.FORMAPRIMERA = m_FORMAPRIMERA.get();
         m_Form99 = std::make_unique<TForm99>();
         refs.Form99 = m_Form99.get();

@@ -5,6 +5,7 @@
 #include "appearance.h"
 #include "application.h"
 #include "commandline.h"
+#include "dbimage.h"
 #include "dblookuplistbox.h"
 #include "dbmemo.h"
 #include "dbnavigator.h"
@@ -23,11 +24,12 @@
 #include "table.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDialog>
 #include <QDir>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
@@ -167,9 +169,41 @@ const Shot shots[] = {
      }},
 };
 
-// The printed page of the first sample entry with a picture, as the print command puts it
-// on a printer of 300 dots per inch: OUTDIR/printout.png, further pages printout-2.png...
-bool savePrintout(Roster &r, const QString &outDir)
+// The current entry printed as the print command puts it on a printer of 300 dots per inch:
+// OUTDIR/NAME.png, further pages NAME-2.png...
+bool printCurrentEntry(TFORMAPRIMERA *window, const QString &outDir, const QString &name)
+{
+    ImagePageSink pages(QSize(2480, 3508), 300);
+    PrintOutput::setReplacement(&pages);
+    Dialogs::Script::printResult(true);
+    window->BitBtn214569Click();
+    PrintOutput::setReplacement(nullptr);
+    int number = 1;
+    for (const QImage &page : pages.pages()) {
+        const QString file = number == 1 ? name : QStringLiteral("%1-%2").arg(name).arg(number);
+        if (!page.save(QDir(outDir).filePath(file + QStringLiteral(".png"))))
+            return false;
+        ++number;
+    }
+    return !pages.pages().empty();
+}
+
+// A pasted picture of 300 by 400 pixels, taller than the band above the printed name: a
+// blue field with a yellow rim, so that its bounds show on paper.
+QImage largePicture()
+{
+    QImage picture(300, 400, QImage::Format_RGB32);
+    picture.fill(QColor(0x20, 0x40, 0xA0));
+    QPainter p(&picture);
+    p.setPen(QPen(Qt::yellow, 8));
+    p.drawRect(picture.rect().adjusted(4, 4, -4, -4));
+    return picture;
+}
+
+// The first sample entry with a picture (OUTDIR/printout.png...), and the same entry with a
+// large picture pasted, printed before saving (OUTDIR/printout-large-picture.png...); the
+// paste is then cancelled.
+bool savePrintouts(Roster &r, const QString &outDir)
 {
     TFORMAPRIMERA *window = r.FORMAPRIMERA();
     Table *table = window->Table1;
@@ -178,21 +212,14 @@ bool savePrintout(Roster &r, const QString &outDir)
         table->next();
     if (table->fieldIsNull(GraficoBMP))
         table->first();
-    ImagePageSink pages(QSize(2480, 3508), 300);
-    PrintOutput::setReplacement(&pages);
-    Dialogs::Script::printResult(true);
-    window->BitBtn214569Click();
-    PrintOutput::setReplacement(nullptr);
+    bool saved = printCurrentEntry(window, outDir, QStringLiteral("printout"));
+    QGuiApplication::clipboard()->setImage(largePicture());
+    window->DBImage1->pasteFromClipboard();
+    saved = saved && window->DBImage1->picture().size() == QSize(300, 400) &&
+            printCurrentEntry(window, outDir, QStringLiteral("printout-large-picture"));
+    table->cancel();
     table->first();
-    int number = 1;
-    for (const QImage &page : pages.pages()) {
-        const QString name = number == 1 ? QStringLiteral("printout.png")
-                                         : QStringLiteral("printout-%1.png").arg(number);
-        if (!page.save(QDir(outDir).filePath(name)))
-            return false;
-        ++number;
-    }
-    return !pages.pages().empty();
+    return saved;
 }
 
 // A dialog's picture under a plain title bar with its caption, since the offscreen platform
@@ -215,13 +242,10 @@ QPixmap withCaption(QWidget *dialog)
     return picture;
 }
 
-// The search's two dialogs as the user sees them, the real ones: the input box with a name
-// typed in small letters, and the notice that nothing was found (OUTDIR/search-input.png,
-// OUTDIR/search-notfound.png). Each is pictured once it is up, then answered with OK.
-bool saveSearchDialogs(Roster &r, const QString &outDir)
+// Real dialogs as the user sees them, pictured once each is up (OUTDIR/<file>) and then
+// answered: accepted, or rejected so that nothing happens.
+bool saveDialogs(const QStringList &files, const std::function<void()> &command, bool accept)
 {
-    const QStringList files{QStringLiteral("search-input.png"),
-                            QStringLiteral("search-notfound.png")};
     int pictured = 0;
     bool saved = true;
     QPointer<QDialog> last;
@@ -232,16 +256,34 @@ bool saveSearchDialogs(Roster &r, const QString &outDir)
         if (!dialog || dialog == last || !dialog->isVisible() || pictured >= files.size())
             return;
         last = dialog;
-        if (auto *line = dialog->findChild<QLineEdit *>())
-            line->setText(QStringLiteral("agua"));
-        saved &= withCaption(dialog).save(QDir(outDir).filePath(files.at(pictured++)));
-        dialog->accept();
+        if (auto *input = qobject_cast<QInputDialog *>(dialog))
+            input->setTextValue(QStringLiteral("agua")); // a name typed in small letters
+        saved &= withCaption(dialog).save(files.at(pictured++));
+        if (accept)
+            dialog->accept();
+        else
+            dialog->reject();
     });
     watch.start();
     Dialogs::Script::reset(); // the real dialogs
-    runHandler([&] { r.FORMAPRIMERA()->BitBtn2000Click(); });
+    runHandler(command);
     watch.stop();
     return saved && pictured == files.size();
+}
+
+// The search's input box with a name typed in small letters, and the notice that nothing
+// was found (OUTDIR/search-input.png, OUTDIR/search-notfound.png); the print dialog in
+// Spanish, cancelled (OUTDIR/print-dialog.png).
+bool saveCommandDialogs(Roster &r, const QString &outDir)
+{
+    const QDir out(outDir);
+    return saveDialogs(
+               {out.filePath(QStringLiteral("search-input.png")),
+                out.filePath(QStringLiteral("search-notfound.png"))},
+               [&] { r.FORMAPRIMERA()->BitBtn2000Click(); }, true) &&
+           saveDialogs(
+               {out.filePath(QStringLiteral("print-dialog.png"))},
+               [&] { r.FORMAPRIMERA()->BitBtn214569Click(); }, false);
 }
 
 } // namespace
@@ -277,12 +319,12 @@ int main(int argc, char *argv[])
                 return 1;
             }
         }
-        if (!savePrintout(roster, outDir)) {
-            err << "screenshots: cannot write the printout\n";
+        if (!savePrintouts(roster, outDir)) {
+            err << "screenshots: cannot write the printouts\n";
             return 1;
         }
-        if (!saveSearchDialogs(roster, outDir)) {
-            err << "screenshots: cannot picture the search's dialogs\n";
+        if (!saveCommandDialogs(roster, outDir)) {
+            err << "screenshots: cannot picture the search's or the print dialogs\n";
             return 1;
         }
     } catch (const std::exception &error) {

@@ -52,6 +52,7 @@ QTimer *clockTimer(TFORMAPRIMERA *w, QTimer *timer, const char *name, void (TFOR
         timer = new QTimer(w);
         timer->setObjectName(QLatin1String(name));
     }
+    timer->setTimerType(Qt::PreciseTimer); // a coarse second would skip or repeat seconds
     timer->setInterval(1000);
     QObject::connect(timer, &QTimer::timeout, w, guarded([w, tick] { (w->*tick)(); }));
     startClockTimer(timer);

@@ -2,6 +2,7 @@
 
 #include "appearance.h"
 #include "application.h"
+#include "publisher.h"
 #include "raisedlabel.h"
 
 #include <QEvent>
@@ -135,8 +136,7 @@ QPoint localPosition(const QMouseEvent *event)
 
 QString publisherContactLine()
 {
-    return QStringLiteral("Ediciones ARCANIA  -  Distribuye: Librería Selene  -  Tel. 910 000 "
-                          "111  -  Fax 910 000 112  -  Móvil 600 000 113");
+    return Publisher::contactLine();
 }
 
 const std::vector<HoverRule> &hoverRules()

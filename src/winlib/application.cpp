@@ -2,6 +2,7 @@
 
 #include "dialogs.h"
 #include "errors.h"
+#include "qtspanish.h"
 
 #include <QIcon>
 
@@ -39,6 +40,7 @@ QIcon programIcon()
 Application::Application(int &argc, char **argv) : QApplication(argc, argv)
 {
     setWindowIcon(programIcon()); // every window of the program shows it
+    installQtSpanish(this);
 }
 
 bool Application::notify(QObject *receiver, QEvent *event)

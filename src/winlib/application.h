@@ -11,8 +11,9 @@ QString applicationTitle();
 // The program's icon, a crescent moon over a night sky, at every size it is drawn in.
 QIcon programIcon();
 
-// The application object. An error raised by a handler while the message loop runs ends
-// that handler and is shown in the application error box; the program goes on.
+// The application object. It makes Qt's own dialogs speak Spanish (installQtSpanish). An
+// error raised by a handler while the message loop runs ends that handler and is shown in the
+// application error box; the program goes on.
 //
 // Handlers run through runHandler() (or guarded()), which catches their errors before they
 // reach Qt's code. notify() is only the last net: an error that arrives there has already

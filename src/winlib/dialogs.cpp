@@ -2,6 +2,7 @@
 
 #include "application.h"
 #include "modal.h"
+#include "placement.h"
 
 #include <QInputDialog>
 #include <QLineEdit>
@@ -59,6 +60,7 @@ Button showMessageBox(const Shown &what)
         cancel = box.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
     box.setDefaultButton(what.defaultButton == Cancel && cancel ? cancel : ok);
     box.setEscapeButton(cancel ? cancel : ok);
+    keepCentredOnScreen(&box);
     showModal(&box);
     // Esc, the close box and an ended loop all count as Cancel when the box has one.
     if (cancel && (!ok || box.clickedButton() != ok))
@@ -77,6 +79,7 @@ std::optional<QString> showInputBox(const Shown &what)
     box.setCancelButtonText(QStringLiteral("Cancel"));
     if (auto *line = box.findChild<QLineEdit *>())
         line->setMaxLength(what.maxLength);
+    keepCentredOnScreen(&box);
     if (showModal(&box) != QDialog::Accepted)
         return std::nullopt;
     return box.textValue().left(what.maxLength);

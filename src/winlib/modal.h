@@ -22,7 +22,11 @@ bool isShownModally(const QDialog *dialog);
 // program's active window while another of the program's windows, or none, had the focus
 // before. The focus record is the window of the program that last became active; it is not
 // cleared when another program takes the focus, and a modal window hands it back to its
-// opener when it closes while holding it (a window it let through keeps the record).
+// opener when it closes while holding it (a window it let through keeps the record). After
+// that return, the activations the window system makes on its own count for nothing, however
+// it moves the activation about, until the user presses a key or a button, turns the wheel or
+// moves the pointer, or the program shows a window; the window active then counts as
+// activated if it is not the opener.
 class ActivationWatcher : public QObject
 {
     Q_OBJECT

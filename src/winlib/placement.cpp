@@ -1,8 +1,12 @@
 #include "placement.h"
 
-#include <QGuiApplication>
+#include <QApplication>
+#include <QEvent>
+#include <QMargins>
+#include <QPointer>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
 
 namespace {
 
@@ -13,23 +17,98 @@ int frameWidth(WindowBorder border)
     return border == WindowBorder::Sizeable ? 4 : 3;
 }
 
-QSize outerForClient(QSize client, WindowBorder border)
+// The screen a window belongs on: that of the window owning it, else its own.
+QScreen *ownerScreen(const QWidget *window)
 {
-    const int frame = frameWidth(border);
-    return {client.width() + 2 * frame, client.height() + 2 * frame + CaptionHeight};
+    const QWidget *owner = window->parentWidget() ? window->parentWidget()->window() : nullptr;
+    const QWindow *handle = window->windowHandle();
+    if (!owner && handle && handle->transientParent())
+        return handle->transientParent()->screen();
+    if (!owner)
+        owner = QApplication::activeWindow();
+    if (owner && owner != window && owner->isVisible())
+        return owner->screen();
+    QScreen *own = window->screen();
+    return own ? own : QGuiApplication::primaryScreen();
 }
 
-void centre(QWidget *window, QSize outer)
+class ScreenCentring : public QObject
 {
-    QScreen *screen = window->screen();
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    const QRect area = screen->availableGeometry();
-    window->move(area.x() + (area.width() - outer.width()) / 2,
-                 area.y() + (area.height() - outer.height()) / 2);
-}
+public:
+    explicit ScreenCentring(QWidget *window) : QObject(window), m_window(window)
+    {
+        window->installEventFilter(this);
+    }
+
+    void centre()
+    {
+        if (!settled())
+            return;
+        QWindow *handle = m_window->windowHandle();
+        if (handle && handle != m_watched) {
+            handle->installEventFilter(this); // its exposure tells when the frame is known
+            m_watched = handle;
+        }
+        QScreen *screen = ownerScreen(m_window);
+        if (!screen)
+            return;
+        m_frame = frame();
+        const QSize outer = m_window->size().grownBy(m_frame);
+        const QRect area = screen->availableGeometry();
+        const QPoint outerTopLeft(area.x() + (area.width() - outer.width()) / 2,
+                                  area.y() + (area.height() - outer.height()) / 2);
+        const QPoint client = outerTopLeft + QPoint(m_frame.left(), m_frame.top());
+        if (m_window->geometry().topLeft() != client)
+            m_window->setGeometry(QRect(client, m_window->size()));
+    }
+
+protected:
+    bool eventFilter(QObject *object, QEvent *event) override
+    {
+        switch (event->type()) {
+        case QEvent::Show:
+            if (object == m_window)
+                centre();
+            break;
+        case QEvent::Resize:
+            // The showing itself resized the window (a message box fits its text).
+            if (object == m_window && !event->spontaneous() && m_window->isVisible())
+                centre();
+            break;
+        case QEvent::Move:
+        case QEvent::Expose:
+            followFrame();
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+
+private:
+    QMargins frame() const
+    {
+        const QWindow *handle = m_window->windowHandle();
+        return handle ? handle->frameMargins() : QMargins();
+    }
+
+    bool settled() const
+    {
+        return !(m_window->windowState() &
+                 (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized));
+    }
+
+    // The window system has told the real frame since the window was last centred.
+    void followFrame()
+    {
+        if (m_window->isVisible() && frame() != m_frame)
+            centre();
+    }
+
+    QWidget *m_window;
+    QPointer<QWindow> m_watched;
+    QMargins m_frame;
+};
 
 } // namespace
 
@@ -42,11 +121,23 @@ QSize clientSizeForOuter(QSize outer, WindowBorder border)
 void placeCentred(QWidget *window, QSize outer, WindowBorder border)
 {
     window->resize(clientSizeForOuter(outer, border));
-    centre(window, outer);
+    keepCentredOnScreen(window);
 }
 
-void placeCentredClient(QWidget *window, QSize client, WindowBorder border)
+void placeCentredClient(QWidget *window, QSize client)
 {
     window->resize(client);
-    centre(window, outerForClient(client, border));
+    keepCentredOnScreen(window);
+}
+
+void keepCentredOnScreen(QWidget *window)
+{
+    const QString name = QStringLiteral("ScreenCentring");
+    auto *centring = static_cast<ScreenCentring *>(
+        window->findChild<QObject *>(name, Qt::FindDirectChildrenOnly));
+    if (!centring) {
+        centring = new ScreenCentring(window);
+        centring->setObjectName(name);
+    }
+    centring->centre(); // where the window starts, and returns to from maximised
 }

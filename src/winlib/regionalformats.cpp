@@ -62,6 +62,12 @@ QList<Piece> splitPattern(const QString &pattern)
     return pieces;
 }
 
+// The C (POSIX) locale is the absence of regional settings: the fallbacks apply.
+bool hasRegionalSettings(const QLocale &locale)
+{
+    return locale.language() != QLocale::C;
+}
+
 QString twoDigits(int n)
 {
     return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
@@ -124,6 +130,8 @@ LongTimeFormat longTimeFormatFrom(const QString &timePattern, const QString &am,
 
 LongTimeFormat longTimeFormatOf(const QLocale &locale)
 {
+    if (!hasRegionalSettings(locale))
+        return LongTimeFormat();
     return longTimeFormatFrom(locale.timeFormat(QLocale::LongFormat), locale.amText(),
                               locale.pmText());
 }
@@ -132,7 +140,7 @@ ShortDateFormat shortDateFormatOf(const QLocale &locale)
 {
     ShortDateFormat format;
     const QString pattern = locale.dateFormat(QLocale::ShortFormat);
-    if (!pattern.trimmed().isEmpty()) {
+    if (hasRegionalSettings(locale) && !pattern.trimmed().isEmpty()) {
         format.pattern = pattern;
         format.locale = locale;
     }

@@ -35,7 +35,8 @@ struct ShortDateFormat
     QString format(const QDate &date) const;
 };
 
-// Builds the formats from a locale's time pattern, designators and short date pattern.
+// Builds the formats from a locale's time pattern, designators and short date pattern. The
+// C (POSIX) locale gives no regional settings, so its formats are the fallbacks.
 LongTimeFormat longTimeFormatFrom(const QString &timePattern, const QString &am, const QString &pm);
 LongTimeFormat longTimeFormatOf(const QLocale &locale);
 ShortDateFormat shortDateFormatOf(const QLocale &locale);

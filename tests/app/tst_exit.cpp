@@ -123,6 +123,8 @@ private slots:
     void confirmationLayout();
     void rosterOrder();
     void startWithoutDatabaseDirectory();
+    void startUpErrorSaysHowToMakeADictionary_data();
+    void startUpErrorSaysHowToMakeADictionary();
     void databaseDirectoryChoice();
     void firstStart();
     void commandLine_data();
@@ -512,6 +514,51 @@ void TestExit::startWithoutDatabaseDirectory()
         QStringLiteral("Exception EDBEngineError in module dreambook at (0x)?[0-9a-fA-F]+\\.\n"
                        "[^\n]*no-such-folder[^\n]*\\.\n"));
     QVERIFY2(report.match(err).hasMatch(), qPrintable(err));
+}
+
+void TestExit::startUpErrorSaysHowToMakeADictionary_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QByteArray>("table"); // the file left as the table, if any
+    QTest::addColumn<QString>("command");  // how to make one, where the folder holds none
+
+    QTest::newRow("no folder") << "falta" << QByteArray() << "«dreambook-db create %1 --sample»";
+    QTest::newRow("empty folder") << "vacía" << QByteArray() << "«dreambook-db create %1 --sample»";
+    QTest::newRow("blank in the name")
+        << "mis sueños" << QByteArray() << "«dreambook-db create \"%1\" --sample»";
+    QTest::newRow("not a dream table") << "otra" << QByteArray("texto") << QString();
+}
+
+void TestExit::startUpErrorSaysHowToMakeADictionary()
+{
+    QFETCH(QString, folder);
+    QFETCH(QByteArray, table);
+    QFETCH(QString, command);
+    cleanup(); // no window of the roster
+    QTemporaryDir base;
+    const QString dir = base.path() + QLatin1Char('/') + folder;
+    if (folder != QStringLiteral("falta"))
+        QVERIFY(QDir().mkpath(dir));
+    if (!table.isNull()) {
+        QFile file(Storage::tablePath(dir));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(table);
+    }
+    QString message;
+    try {
+        Roster roster(dir);
+    } catch (const EngineError &error) {
+        message = error.message();
+    }
+    const QString shown = QDir::toNativeSeparators(dir);
+    QVERIFY2(message.startsWith(QStringLiteral("No se puede abrir el diccionario de la carpeta ") +
+                                shown + QStringLiteral(": ")),
+             qPrintable(message));
+    QVERIFY(!message.contains(QLatin1Char('\n')));
+    if (command.isEmpty())
+        QVERIFY(!message.contains(QStringLiteral("dreambook-db")));
+    else
+        QVERIFY2(message.endsWith(command.arg(shown)), qPrintable(message));
 }
 
 void TestExit::databaseDirectoryChoice()

@@ -8,13 +8,16 @@
 #include "errors.h"
 #include "lastchance.h"
 #include "modal.h"
+#include "screencheck.h"
 #include "testmain.h"
 
 #include <QDialog>
+#include <QGroupBox>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPrinter>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QtTest>
@@ -96,6 +99,7 @@ private slots:
     void scriptedDialogs();
     void realMessageBox();
     void realInputBox();
+    void printDialogSpeaksSpanish();
     void autoDragSwallowsThePress();
     void activationRule();
     void terminationEndsModalLoops();
@@ -249,11 +253,13 @@ void TestShell::realMessageBox()
     QStringList buttonTexts;
     QString caption;
     bool modal = false;
+    bool centred = false;
     QTimer::singleShot(0, [&] {
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
         QVERIFY(box);
         caption = box->windowTitle();
         modal = box->windowModality() == Qt::ApplicationModal;
+        centred = centredOnScreen(box);
         const QList<QAbstractButton *> buttons = box->buttons();
         for (QAbstractButton *b : buttons)
             buttonTexts << b->text();
@@ -265,7 +271,8 @@ void TestShell::realMessageBox()
     QCOMPARE(answer, Dialogs::Cancel); // Esc takes Cancel
     QCOMPARE(caption, QStringLiteral("Confirm"));
     QVERIFY(modal);
-    buttonTexts.sort();
+    QVERIFY(centred);
+    buttonTexts.sort(); // as written, though Qt's own texts are Spanish
     QCOMPARE(buttonTexts, QStringList({QStringLiteral("Cancel"), QStringLiteral("OK")}));
 
     QTimer::singleShot(0,
@@ -273,15 +280,33 @@ void TestShell::realMessageBox()
     QCOMPARE(Dialogs::message(QStringLiteral("Confirm"), QStringLiteral("Delete record?"),
                               Dialogs::Icon::Question, Dialogs::Ok | Dialogs::Cancel, Dialogs::Ok),
              Dialogs::Ok); // Enter takes the default
+
+    // A notice has its one button, as written too.
+    QTimer::singleShot(0, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        buttonTexts.clear();
+        for (QAbstractButton *b : box->buttons())
+            buttonTexts << b->text();
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    Dialogs::message(QStringLiteral("Aviso"), QStringLiteral("No hay."), Dialogs::Icon::None,
+                     Dialogs::Ok, Dialogs::Ok);
+    QCOMPARE(buttonTexts, QStringList{QStringLiteral("OK")});
 }
 
 void TestShell::realInputBox()
 {
     Dialogs::Script::setUnscripted(Dialogs::Script::Unscripted::Show);
     int maxLength = 0;
+    bool centred = false;
+    QStringList buttonTexts;
     QTimer::singleShot(0, [&] {
         auto *box = qobject_cast<QInputDialog *>(QApplication::activeModalWidget());
         QVERIFY(box);
+        centred = centredOnScreen(box);
+        for (const QPushButton *button : box->findChildren<QPushButton *>())
+            buttonTexts << button->text();
         auto *line = box->findChild<QLineEdit *>();
         QVERIFY(line);
         maxLength = line->maxLength();
@@ -291,12 +316,42 @@ void TestShell::realInputBox()
     QCOMPARE(Dialogs::input(QStringLiteral("Entrada"), QStringLiteral("Introduce el nombre:")),
              std::optional<QString>(QStringLiteral("Luna")));
     QCOMPARE(maxLength, 255);
+    QVERIFY(centred);
+    buttonTexts.sort();
+    QCOMPARE(buttonTexts, QStringList({QStringLiteral("Cancel"), QStringLiteral("OK")}));
 
     QTimer::singleShot(0,
                        [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Escape); });
     QCOMPARE(Dialogs::input(QStringLiteral("Entrada"), QStringLiteral("Introduce el nombre:"),
                             QStringLiteral("x")),
              std::optional<QString>());
+}
+
+void TestShell::printDialogSpeaksSpanish()
+{
+    Dialogs::Script::setUnscripted(Dialogs::Script::Unscripted::Show);
+    QPrinter printer;
+    QString caption;
+    QStringList texts;
+    QTimer::singleShot(0, [&] {
+        QWidget *dialog = QApplication::activeModalWidget();
+        QVERIFY(dialog);
+        caption = dialog->windowTitle();
+        for (const QAbstractButton *button : dialog->findChildren<QAbstractButton *>())
+            texts << button->text();
+        for (const QLabel *label : dialog->findChildren<QLabel *>())
+            texts << label->text();
+        for (const QGroupBox *group : dialog->findChildren<QGroupBox *>())
+            texts << group->title();
+        QTest::keyClick(dialog, Qt::Key_Escape);
+    });
+    QVERIFY(!Dialogs::print(&printer));
+    QCOMPARE(caption, QStringLiteral("Imprimir"));
+    // Qt's catalog, and the gaps it leaves filled by the program.
+    for (const char *spanish :
+         {"Im&primir", "Cancelar", "Impresora", "Copias:", "Impresión a doble cara", "Páginas"})
+        QVERIFY2(texts.contains(QString::fromUtf8(spanish)),
+                 qPrintable(texts.join(QLatin1Char('|'))));
 }
 
 void TestShell::autoDragSwallowsThePress()

@@ -89,6 +89,7 @@ void TestHintsWindow::startState()
     for (QTimer *timer : {m_w->Timer3, m_w->Timer4}) {
         QVERIFY(timer->isActive());
         QCOMPARE(timer->interval(), 1000);
+        QCOMPARE(timer->timerType(), Qt::PreciseTimer);
     }
     QVERIFY(m_w->hasMouseTracking());
     QVERIFY(m_w->memo10->viewport()->hasMouseTracking());
@@ -137,6 +138,9 @@ void TestHintsWindow::hoverSequence()
 
     hover(m_w->Panel3);
     QCOMPARE(status(), publisherContactLine());
+    // Whole on the status line, in its font.
+    QVERIFY(QFontMetrics(m_w->Panel3->font()).horizontalAdvance(status()) <=
+            m_w->Panel3->contentsRect().width());
     hover(m_w->Label3);
     hover(m_w.get(), QPoint(m_w->width() - 2, m_w->height() / 2)); // the window's own margin
     QCOMPARE(status(), publisherContactLine());

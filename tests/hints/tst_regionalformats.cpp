@@ -47,8 +47,13 @@ void TestRegionalFormats::locales_data()
                                    << "07.03.26";
     QTest::newRow("de_DE midnight") << "de_DE" << midnight << "00:00:59"
                                     << "01.01.26";
-    QTest::newRow("C morning") << "C" << morning << "09:05:07"
-                               << "7 Mar 2026";
+    // The C (POSIX) locale gives no regional settings: the fallbacks, never a month name.
+    QTest::newRow("C morning") << "C" << morning << "9:05:07 am"
+                               << "3/7/26";
+    QTest::newRow("C evening") << "C" << evening << "9:45:00 pm"
+                               << "12/24/26";
+    QTest::newRow("POSIX midnight") << "POSIX" << midnight << "12:00:59 am"
+                                    << "1/1/26";
 }
 
 void TestRegionalFormats::locales()

@@ -9,8 +9,10 @@
 #include "form100.h"
 #include "form2.h"
 #include "form400.h"
+#include "form99.h"
 #include "formabox.h"
 #include "formaprimera.h"
+#include "hoverrules.h"
 #include "infotexts.h"
 #include "infowidgets.h"
 #include "modal.h"
@@ -44,6 +46,8 @@ private slots:
     void publisherBoxOutlivesTheAboutWindow();
     void helpWindowClosing();
     void helpWindowTexts();
+    void contactLineAgreesWithThePublisherBox();
+    void centredOnTheScreen();
     void automaticDragging();
     void noIntroAfterTheseWindowsClose();
 
@@ -278,16 +282,28 @@ void TestAbout::publisherBoxOutlivesTheAboutWindow()
         QTRY_VERIFY(box->isActiveWindow());
         about->activateWindow();
         QTRY_COMPARE(ActivationWatcher::focusRecord(), about);
-        about->close(); // Alt+F4 while the pointer rests on the emblem
+        // Alt+F4 while the pointer rests on the emblem; the window manager moves the focus
+        // about: to the box, to the main window, back to the box and to the main window.
+        OnHide windowManager(about, [this, box] {
+            for (QWidget *window : std::initializer_list<QWidget *>{box, m_main.get(), box})
+                window->activateWindow();
+        });
+        about->close();
     });
     showModal(about);
     QVERIFY(!about->isVisible());
     QVERIFY(box->isVisible());
+    QTRY_VERIFY(m_main->isActiveWindow());
     QCoreApplication::processEvents();
-    QCOMPARE(m_mainActivations, 1);
+    QCOMPARE(m_mainActivations, 1); // returning is no activation, whatever came in between
+    QCOMPARE(ActivationWatcher::focusRecord(), m_main.get());
+    QCOMPARE(beepCount(), 1);
 
-    // The box is on its own now; from it, activating the main window counts.
+    // The box is on its own now: the user clicks into it, then activates the main window,
+    // which counts.
     box->activateWindow();
+    QTRY_VERIFY(box->isActiveWindow());
+    QTest::mouseClick(box->Label1, Qt::LeftButton);
     QTRY_COMPARE(ActivationWatcher::focusRecord(), box);
     QTRY_COMPARE(beepCount(), 2);
     m_main->activateWindow();
@@ -376,6 +392,30 @@ void TestAbout::helpWindowTexts()
     // The box's and the About window's contact blocks carry the same heading.
     QCOMPARE(m_box->RaisedLabel2->text(), m_about->RaisedLabel5->text());
     QCOMPARE(m_about->Memo6->document()->blockCount(), 23);
+}
+
+void TestAbout::contactLineAgreesWithThePublisherBox()
+{
+    // The publisher, the distributor, its telephone and fax, its mobile.
+    const QString line = publisherContactLine();
+    for (const QLabel *label : {m_box->Label1, m_box->Label3, m_box->Label6, m_box->Label7})
+        QVERIFY2(line.contains(label->text()), qPrintable(label->text()));
+}
+
+void TestAbout::centredOnTheScreen()
+{
+    TForm99 exitConfirmation;
+    for (QWidget *window : std::initializer_list<QWidget *>{m_about.get(), m_box.get(),
+                                                            m_help.get(), &exitConfirmation}) {
+        // Every showing, also after the user moved the window away.
+        for (int showing = 0; showing < 2; ++showing) {
+            window->show();
+            QVERIFY(QTest::qWaitForWindowExposed(window));
+            QTRY_VERIFY2(centredOnScreen(window), qPrintable(window->objectName()));
+            window->move(window->pos() + QPoint(30, 20));
+            window->hide();
+        }
+    }
 }
 
 void TestAbout::automaticDragging()

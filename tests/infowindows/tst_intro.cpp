@@ -199,6 +199,9 @@ void TestIntro::timersCycleTheColours()
     QVERIFY(intro->Timer3->isActive());
     QCOMPARE(intro->Timer2->interval(), 2000);
     QCOMPARE(intro->Timer3->interval(), 2100);
+    // Scheme A lasts exact multiples of 100 ms: a coarse timer's slack of 5% would blur them.
+    QCOMPARE(intro->Timer2->timerType(), Qt::PreciseTimer);
+    QCOMPARE(intro->Timer3->timerType(), Qt::PreciseTimer);
     QVERIFY(!intro->isVisible());
 
     // The scheme on display is that of the timer that ticked last.

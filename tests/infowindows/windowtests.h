@@ -2,6 +2,8 @@
 
 // Helpers for driving the information windows in their modal loops.
 
+#include "screencheck.h"
+
 #include <QApplication>
 #include <QEvent>
 #include <QTimer>
@@ -49,6 +51,31 @@ protected:
 private:
     QWidget *m_window;
     bool m_pending = false;
+};
+
+// Runs an action once, as soon as a window has been hidden.
+class OnHide : public QObject
+{
+public:
+    OnHide(QWidget *window, std::function<void()> action)
+        : QObject(window), m_window(window), m_action(std::move(action))
+    {
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *object, QEvent *event) override
+    {
+        if (object == m_window && event->type() == QEvent::Hide && m_action) {
+            m_action();
+            m_action = nullptr;
+        }
+        return false;
+    }
+
+private:
+    QWidget *m_window;
+    std::function<void()> m_action;
 };
 
 // Moves the pointer over a point of control (its centre by default), as the user does:
