@@ -4,6 +4,7 @@
 #include "application.h"
 #include "autodrag.h"
 #include "beep.h"
+#include "controlfactory.h"
 #include "infotexts.h"
 #include "infowidgets.h"
 #include "placement.h"
@@ -58,14 +59,12 @@ TForm100::TForm100(QWidget *parent) : QDialog(parent)
         lines.append(line);
     }
 
-    Button1111 = new QPushButton(QStringLiteral("&Cerrar"), Panel1);
-    Button1111->setObjectName(QStringLiteral("Button1111"));
+    Button1111 = makeButton(Panel1, "Button1111", QStringLiteral("&Cerrar"));
     Button1111->setGeometry(296, 144, 49, 25);
     Button1111->setFont(makeFont(QStringLiteral("MS Sans Serif"), 11));
     QPalette blue = Button1111->palette();
     blue.setColor(QPalette::ButtonText, Colors::clBlue);
     Button1111->setPalette(blue);
-    Button1111->setAutoDefault(true);
     Button1111->setFocus();
     connect(Button1111, &QPushButton::clicked, this, guarded([this] { Button1111Click(); }));
 }

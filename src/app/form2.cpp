@@ -5,6 +5,7 @@
 #include "application.h"
 #include "autodrag.h"
 #include "beep.h"
+#include "controlfactory.h"
 #include "formabox.h"
 #include "infotexts.h"
 #include "infowidgets.h"
@@ -18,38 +19,6 @@
 #include <QTextBlockFormat>
 #include <QTextCursor>
 #include <QTextEdit>
-
-namespace {
-
-TRaisedLabel *makeTitle(const char *name, const QString &text, const QRect &bounds, int height,
-                        const QColor &color, TRaisedLabel::TTextStyle style, QWidget *parent)
-{
-    auto *label = new TRaisedLabel(text, parent);
-    label->setObjectName(QLatin1String(name));
-    label->setGeometry(bounds);
-    label->setFont(makeFont(QStringLiteral("Arial"), height, true));
-    label->setFontColor(color);
-    label->setTransparent(true);
-    label->setTextStyle(style);
-    return label;
-}
-
-QPushButton *makeGlyphButton(const char *name, const QString &glyph, const QRect &bounds,
-                             QWidget *parent)
-{
-    auto *button = new QPushButton(parent);
-    button->setObjectName(QLatin1String(name));
-    button->setGeometry(bounds);
-    const QPixmap picture(glyph);
-    button->setIcon(picture);
-    button->setIconSize(picture.size());
-    // Enter takes the focused button; no button is the window's default.
-    button->setAutoDefault(true);
-    button->setDefault(false);
-    return button;
-}
-
-} // namespace
 
 TForm2::TForm2(QWidget *parent) : QDialog(parent), m_pointer(new PointerMoves(this))
 {
@@ -67,16 +36,58 @@ TForm2::TForm2(QWidget *parent) : QDialog(parent), m_pointer(new PointerMoves(th
     Panel2->setBevels(BevelPanel::Raised, BevelPanel::Lowered, 2, 1);
     Panel2->setSingleBorder(true);
 
-    RaisedLabel1 = makeTitle("RaisedLabel1", QStringLiteral("NOCTAMBULA  v2.0"), {64, 8, 306, 37},
-                             32, Colors::clRed, TRaisedLabel::tsRaised, Panel2);
-    RaisedLabel2 = makeTitle("RaisedLabel2", QStringLiteral("(Noches de Fortuna)"),
-                             {80, 48, 281, 32}, 27, Colors::clRed, TRaisedLabel::tsRaised, Panel2);
-    RaisedLabel3 = makeTitle("RaisedLabel3", QStringLiteral("Realizado por:"), {16, 96, 168, 29},
-                             24, Colors::clNavy, TRaisedLabel::tsRecessed, Panel2);
-    RaisedLabel4 = makeTitle("RaisedLabel4", InfoTexts::publisherName(), {192, 96, 177, 33}, 28,
-                             Colors::clNavy, TRaisedLabel::tsRaised, Panel2);
-    RaisedLabel5 = makeTitle("RaisedLabel5", InfoTexts::contactHeading(), {88, 144, 194, 19}, 17,
-                             Colors::clNavy, TRaisedLabel::tsRaised, Panel2);
+    struct Title
+    {
+        TRaisedLabel *TForm2::*member;
+        const char *name;
+        QString text;
+        QRect bounds;
+        int height;
+        QColor colour;
+        TRaisedLabel::TTextStyle style;
+    };
+    const Title titles[] = {
+        {&TForm2::RaisedLabel1,
+         "RaisedLabel1",
+         QStringLiteral("NOCTAMBULA  v2.0"),
+         {64, 8, 306, 37},
+         32,
+         Colors::clRed,
+         TRaisedLabel::tsRaised},
+        {&TForm2::RaisedLabel2,
+         "RaisedLabel2",
+         QStringLiteral("(Noches de Fortuna)"),
+         {80, 48, 281, 32},
+         27,
+         Colors::clRed,
+         TRaisedLabel::tsRaised},
+        {&TForm2::RaisedLabel3,
+         "RaisedLabel3",
+         QStringLiteral("Realizado por:"),
+         {16, 96, 168, 29},
+         24,
+         Colors::clNavy,
+         TRaisedLabel::tsRecessed},
+        {&TForm2::RaisedLabel4,
+         "RaisedLabel4",
+         InfoTexts::publisherName(),
+         {192, 96, 177, 33},
+         28,
+         Colors::clNavy,
+         TRaisedLabel::tsRaised},
+        {&TForm2::RaisedLabel5,
+         "RaisedLabel5",
+         InfoTexts::contactHeading(),
+         {88, 144, 194, 19},
+         17,
+         Colors::clNavy,
+         TRaisedLabel::tsRaised},
+    };
+    for (const Title &t : titles) {
+        this->*t.member =
+            makeRaisedLabel(Panel2, t.name, t.text, arialBold(t.height), t.colour, t.style);
+        (this->*t.member)->setGeometry(t.bounds);
+    }
 
     Memo6 = new QTextEdit(Panel2);
     Memo6->setObjectName(QStringLiteral("Memo6"));
@@ -106,13 +117,15 @@ TForm2::TForm2(QWidget *parent) : QDialog(parent), m_pointer(new PointerMoves(th
     black.setColor(QPalette::WindowText, Colors::clBlack);
     Panel1->setPalette(black);
 
-    botondre333 = makeGlyphButton("botondre333", QStringLiteral(":/info/glyphs/botondre333.xpm"),
-                                  {368, 216, 49, 41}, Panel2);
+    botondre333 = makeGlyphButton(Panel2, "botondre333",
+                                  QPixmap(QStringLiteral(":/info/glyphs/botondre333.xpm")));
+    botondre333->setGeometry(368, 216, 49, 41);
     botondre333->setToolTip(QStringLiteral("Arcania (Distribuidor)"));
     suppressToolTip(botondre333);
 
-    SALIRACERCA = makeGlyphButton("SALIRACERCA", QStringLiteral(":/info/glyphs/saliracerca.xpm"),
-                                  {24, 224, 49, 41}, this);
+    SALIRACERCA = makeGlyphButton(this, "SALIRACERCA",
+                                  QPixmap(QStringLiteral(":/info/glyphs/saliracerca.xpm")));
+    SALIRACERCA->setGeometry(24, 224, 49, 41);
     SALIRACERCA->setToolTip(QStringLiteral("Volver al Menú"));
     SALIRACERCA->raise();
     setTabOrder(SALIRACERCA, botondre333);

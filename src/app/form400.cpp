@@ -3,6 +3,7 @@
 #include "appearance.h"
 #include "application.h"
 #include "autodrag.h"
+#include "controlfactory.h"
 #include "infowidgets.h"
 #include "modal.h"
 #include "placement.h"
@@ -40,18 +41,6 @@ QLabel *makePicture(const char *name, const QString &resource, QWidget *parent)
     return picture;
 }
 
-TRaisedLabel *makeTitle(const char *name, const QString &caption, const QRect &bounds, int height,
-                        QWidget *parent)
-{
-    auto *label = new TRaisedLabel(caption, parent);
-    label->setObjectName(QLatin1String(name));
-    label->setGeometry(bounds);
-    label->setFont(makeFont(QStringLiteral("Arial"), height, true));
-    label->setTransparent(true);
-    label->setTextStyle(TRaisedLabel::tsRaised);
-    return label;
-}
-
 } // namespace
 
 TForm400::TForm400(QWidget *parent) : QDialog(parent), m_pointer(new PointerMoves(this))
@@ -75,20 +64,19 @@ TForm400::TForm400(QWidget *parent) : QDialog(parent), m_pointer(new PointerMove
 
     Image3 = makePicture("Image3", QStringLiteral(":/info/intro/noche.bmp"), Panel1);
     Image1 = makePicture("Image1", QStringLiteral(":/info/intro/sueno.bmp"), Panel1);
-    Label1 = makeTitle("Label1", QStringLiteral("NOCTAMBULA"), {88, 8, 433, 70}, 60, Panel1);
-    Label2 =
-        makeTitle("Label2", QStringLiteral("(NOCHES DE FORTUNA)"), {112, 72, 394, 37}, 32, Panel1);
-    Label1->setFontColor(Colors::clRed);
-    Label2->setFontColor(Colors::clBlue);
+    Label1 = makeRaisedLabel(Panel1, "Label1", QStringLiteral("NOCTAMBULA"), arialBold(60),
+                             Colors::clRed);
+    Label1->setGeometry(88, 8, 433, 70);
+    Label2 = makeRaisedLabel(Panel1, "Label2", QStringLiteral("(NOCHES DE FORTUNA)"), arialBold(32),
+                             Colors::clBlue);
+    Label2->setGeometry(112, 72, 394, 37);
 
-    BITBTN1 = new QPushButton(QStringLiteral("&Inicio"), this);
-    BITBTN1->setObjectName(QStringLiteral("BITBTN1"));
+    BITBTN1 = makeButton(this, "BITBTN1", QStringLiteral("&Inicio"));
     BITBTN1->setGeometry(552, 400, 57, 25);
     BITBTN1->setFont(makeFont(QStringLiteral("MS Sans Serif"), 11, true));
     QPalette buttonPalette = BITBTN1->palette();
     buttonPalette.setColor(QPalette::ButtonText, Colors::clRed);
     BITBTN1->setPalette(buttonPalette);
-    BITBTN1->setAutoDefault(true);
     BITBTN1->setToolTip(QStringLiteral("Haga clic aquí para comenzar"));
     suppressToolTip(BITBTN1);
     BITBTN1->raise();

@@ -3,29 +3,13 @@
 #include "appearance.h"
 #include "application.h"
 #include "autodrag.h"
+#include "controlfactory.h"
 #include "modal.h"
 #include "placement.h"
 #include "raisedlabel.h"
 
 #include <QKeyEvent>
 #include <QPushButton>
-
-namespace {
-
-QPushButton *makeButton(const char *name, const QString &caption, const QRect &bounds,
-                        QWidget *parent)
-{
-    auto *button = new QPushButton(caption, parent);
-    button->setObjectName(QLatin1String(name));
-    button->setGeometry(bounds);
-    button->setFont(makeFont(QStringLiteral("Arial"), 12));
-    // Enter takes the focused button; no button is the window's default.
-    button->setAutoDefault(true);
-    button->setDefault(false);
-    return button;
-}
-
-} // namespace
 
 TForm99::TForm99(QWidget *parent) : QDialog(parent)
 {
@@ -47,8 +31,12 @@ TForm99::TForm99(QWidget *parent) : QDialog(parent)
     RaisedLabel1->setTextStyle(TRaisedLabel::tsRaised);
     AutoDrag::install(RaisedLabel1);
 
-    Button1 = makeButton("Button1", QStringLiteral("&Salir"), {32, 48, 57, 25}, this);
-    Button2 = makeButton("Button2", QStringLiteral("&Volver"), {152, 48, 57, 25}, this);
+    Button1 = makeButton(this, "Button1", QStringLiteral("&Salir"));
+    Button1->setGeometry(32, 48, 57, 25);
+    Button1->setFont(makeFont(QStringLiteral("Arial"), 12));
+    Button2 = makeButton(this, "Button2", QStringLiteral("&Volver"));
+    Button2->setGeometry(152, 48, 57, 25);
+    Button2->setFont(makeFont(QStringLiteral("Arial"), 12));
     setTabOrder(Button1, Button2);
     Button1->setFocus();
 

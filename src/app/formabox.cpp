@@ -4,6 +4,7 @@
 #include "application.h"
 #include "autodrag.h"
 #include "beep.h"
+#include "controlfactory.h"
 #include "infotexts.h"
 #include "infowidgets.h"
 #include "modal.h"
@@ -13,23 +14,6 @@
 
 #include <QKeyEvent>
 #include <QWindow>
-
-namespace {
-
-TRaisedLabel *makeHeading(const char *name, const QString &text, const QRect &bounds, int height,
-                          QWidget *parent)
-{
-    auto *label = new TRaisedLabel(text, parent);
-    label->setObjectName(QLatin1String(name));
-    label->setGeometry(bounds);
-    label->setFont(makeFont(QStringLiteral("Arial"), height, true));
-    label->setFontColor(Colors::clBlack);
-    label->setTransparent(true);
-    label->setTextStyle(TRaisedLabel::tsRaised);
-    return label;
-}
-
-} // namespace
 
 TFORMABOX::TFORMABOX(QWidget *parent) : QDialog(parent)
 {
@@ -48,8 +32,9 @@ TFORMABOX::TFORMABOX(QWidget *parent) : QDialog(parent)
     Panel1->setSingleBorder(true);
     AutoDrag::install(Panel1);
 
-    RaisedLabel1 =
-        makeHeading("RaisedLabel1", InfoTexts::publisherName(), {0, 8, 281, 22}, 19, Panel1);
+    RaisedLabel1 = makeRaisedLabel(Panel1, "RaisedLabel1", InfoTexts::publisherName(),
+                                   arialBold(19), Colors::clBlack);
+    RaisedLabel1->setGeometry(0, 8, 281, 22);
     RaisedLabel1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
 
     Comments = new QLabel(InfoTexts::publisherComments(), Panel1);
@@ -63,8 +48,9 @@ TFORMABOX::TFORMABOX(QWidget *parent) : QDialog(parent)
     blue.setColor(QPalette::WindowText, Colors::clBlue);
     Comments->setPalette(blue);
 
-    RaisedLabel2 =
-        makeHeading("RaisedLabel2", InfoTexts::contactHeading(), {16, 120, 194, 19}, 17, Panel1);
+    RaisedLabel2 = makeRaisedLabel(Panel1, "RaisedLabel2", InfoTexts::contactHeading(),
+                                   arialBold(17), Colors::clBlack);
+    RaisedLabel2->setGeometry(16, 120, 194, 19);
 
     const QStringList lines = InfoTexts::boxContactLines();
     QLabel **labels[] = {&Label1, &Label2, &Label3, &Label4, &Label5, &Label6, &Label7};

@@ -1,5 +1,12 @@
 #include "controlfactory.h"
 
+#include "appearance.h"
+
+QFont arialBold(int pixelHeight)
+{
+    return makeFont(QStringLiteral("Arial"), pixelHeight, true);
+}
+
 TRaisedLabel *makeRaisedLabel(QWidget *parent, const char *name, const QString &text,
                               const QFont &font, const QColor &colour,
                               TRaisedLabel::TTextStyle style)

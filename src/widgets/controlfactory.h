@@ -18,6 +18,9 @@ template <typename W> W *makeControl(QWidget *parent, const char *name)
     return widget;
 }
 
+// The bold Arial of the windows' titles, at a pixel height.
+QFont arialBold(int pixelHeight);
+
 // A transparent label in one of the raised-text styles.
 TRaisedLabel *makeRaisedLabel(QWidget *parent, const char *name, const QString &text,
                               const QFont &font, const QColor &colour,
