@@ -6,6 +6,7 @@
 #include "form99.h"
 #include "formabox.h"
 #include "formaprimera.h"
+#include "startuptrace.h"
 #include "windowroster.h"
 
 Roster::Roster(const QString &databaseDir)
@@ -14,16 +15,22 @@ Roster::Roster(const QString &databaseDir)
     try {
         m_FORMAPRIMERA = std::make_unique<TFORMAPRIMERA>(databaseDir);
         refs.FORMAPRIMERA = m_FORMAPRIMERA.get();
+        StartupTrace::checkpoint("FORMAPRIMERA");
         m_Form99 = std::make_unique<TForm99>();
         refs.Form99 = m_Form99.get();
+        StartupTrace::checkpoint("Form99");
         m_Form2 = std::make_unique<TForm2>();
         refs.Form2 = m_Form2.get();
+        StartupTrace::checkpoint("Form2");
         m_FORMABOX = std::make_unique<TFORMABOX>();
         refs.FORMABOX = m_FORMABOX.get();
+        StartupTrace::checkpoint("FORMABOX");
         m_Form100 = std::make_unique<TForm100>();
         refs.Form100 = m_Form100.get();
+        StartupTrace::checkpoint("Form100");
         m_Form400 = std::make_unique<TForm400>();
         refs.Form400 = m_Form400.get();
+        StartupTrace::checkpoint("Form400");
     } catch (...) {
         destroy();
         throw;

@@ -21,6 +21,7 @@
 #include "printentry.h"
 #include "prologue.h"
 #include "raisedlabel.h"
+#include "startuptrace.h"
 #include "table.h"
 #include "windowroster.h"
 
@@ -360,6 +361,7 @@ TFORMAPRIMERA::TFORMAPRIMERA(const QString &databaseDir, QWidget *parent) : QWid
     Table1->setObjectName(QStringLiteral("Table1"));
     Table1->setDatabaseDir(databaseDir);
     Table1->open();
+    StartupTrace::checkpoint("table open");
     DataSource1 = new DataSource(this);
     DataSource1->setObjectName(QStringLiteral("DataSource1"));
     DataSource1->setDataSet(Table1);
@@ -576,6 +578,7 @@ void TFORMAPRIMERA::hideRecordList()
 
 void TFORMAPRIMERA::FormActivate()
 {
+    StartupTrace::checkpoint("FormActivate");
     beep();
     MARCO->show();
     BOTONNAIPES->hide();
