@@ -6,6 +6,7 @@
 #include "autodrag.h"
 #include "beep.h"
 #include "formabox.h"
+#include "glyphs.h"
 #include "infotexts.h"
 #include "infowidgets.h"
 #include "modal.h"
@@ -40,7 +41,7 @@ QPushButton *makeGlyphButton(const char *name, const QString &glyph, const QRect
     auto *button = new QPushButton(parent);
     button->setObjectName(QLatin1String(name));
     button->setGeometry(bounds);
-    const QPixmap picture(glyph);
+    const QPixmap picture = Glyphs::fromResource(glyph);
     button->setIcon(picture);
     button->setIconSize(picture.size());
     // Enter takes the focused button; no button is the window's default.
