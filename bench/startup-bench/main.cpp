@@ -1,7 +1,7 @@
 // Start-up of the program as a user meets it: from the exec until its first window is mapped
 // and painted, under Xvfb and a window manager, beside the same measurement of a bare Qt
 // window (startup-bench-bare) in the same run, on the sample dictionary and on a large table.
-//   startup-bench [--runs N] [--rows N] [--dir DIR]   (see README)
+//   startup-bench [--runs N] [--rows N] [--dir DIR] [--also PROGRAM]   (see README)
 
 #include "benchtable.h"
 #include "dictionaryio.h"
@@ -108,6 +108,10 @@ int run(const QCoreApplication &app)
     parser.addOption({QStringLiteral("dir"),
                       QStringLiteral("Reuse (or create) the large table in DIR."),
                       QStringLiteral("DIR")});
+    parser.addOption({QStringLiteral("also"),
+                      QStringLiteral("Time another build of the program too, in the same rounds "
+                                     "(for example the one before a change)."),
+                      QStringLiteral("PROGRAM")});
     parser.process(app);
     const int runs = std::max(1, parser.value(QStringLiteral("runs")).toInt());
     const qint64 rows = parser.value(QStringLiteral("rows")).toLongLong();
@@ -152,6 +156,19 @@ int run(const QCoreApplication &app)
          {},
          {}},
     };
+    if (parser.isSet(QStringLiteral("also"))) {
+        const std::string other = parser.value(QStringLiteral("also")).toStdString();
+        cases.push_back({QStringLiteral("--also, sample dictionary"),
+                         {other, "--database-dir", db(sample)},
+                         1.2,
+                         {},
+                         {}});
+        cases.push_back({QStringLiteral("--also, %L1 entries").arg(rows),
+                         {other, "--database-dir", db(large)},
+                         1.25,
+                         {},
+                         {}});
+    }
     const std::vector<std::string> env = childEnvironment(display);
     int failures = 0;
     // One round to warm the caches, then each program once per round, in turn, so that a
