@@ -3,7 +3,6 @@
 #include <string>
 #include <vector>
 
-#include <sys/resource.h>
 #include <sys/types.h>
 
 // Watches an X display for the first window of a program to be mapped and painted. Every
@@ -37,7 +36,7 @@ public:
 private:
     void watchNewWindow(unsigned long window, pid_t pid, Launch *launch);
     bool isWindowOf(unsigned long window, pid_t pid);
-    static long long stop(pid_t pid);
+    static void stop(pid_t pid);
 
     struct _XDisplay *m_display = nullptr;
     int m_damageEvent = 0;
