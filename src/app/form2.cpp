@@ -7,6 +7,7 @@
 #include "beep.h"
 #include "controlfactory.h"
 #include "formabox.h"
+#include "glyphs.h"
 #include "infotexts.h"
 #include "infowidgets.h"
 #include "modal.h"
@@ -117,14 +118,15 @@ TForm2::TForm2(QWidget *parent) : QDialog(parent), m_pointer(new PointerMoves(th
     black.setColor(QPalette::WindowText, Colors::clBlack);
     Panel1->setPalette(black);
 
-    botondre333 = makeGlyphButton(Panel2, "botondre333",
-                                  QPixmap(QStringLiteral(":/info/glyphs/botondre333.xpm")));
+    botondre333 =
+        makeGlyphButton(Panel2, "botondre333",
+                        Glyphs::fromResource(QStringLiteral(":/info/glyphs/botondre333.xpm")));
     botondre333->setGeometry(368, 216, 49, 41);
     botondre333->setToolTip(QStringLiteral("Arcania (Distribuidor)"));
     suppressToolTip(botondre333);
 
-    SALIRACERCA = makeGlyphButton(this, "SALIRACERCA",
-                                  QPixmap(QStringLiteral(":/info/glyphs/saliracerca.xpm")));
+    SALIRACERCA = makeGlyphButton(
+        this, "SALIRACERCA", Glyphs::fromResource(QStringLiteral(":/info/glyphs/saliracerca.xpm")));
     SALIRACERCA->setGeometry(24, 224, 49, 41);
     SALIRACERCA->setToolTip(QStringLiteral("Volver al Menú"));
     SALIRACERCA->raise();

@@ -4,6 +4,7 @@
 #include "application.h"
 #include "autodrag.h"
 #include "controlfactory.h"
+#include "glyphs.h"
 #include "infowidgets.h"
 #include "modal.h"
 #include "placement.h"
@@ -30,6 +31,30 @@ IntroScheme b()
 
 namespace {
 
+// Gives a picture control its bitmap when the control is first polished, that is when the
+// intro is first shown or drawn, so that the bitmaps are not decoded while the program starts.
+class PictureLoader : public QObject
+{
+public:
+    PictureLoader(QLabel *picture, const QString &resource) : QObject(picture), m_resource(resource)
+    {
+        picture->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Polish) {
+            watched->removeEventFilter(this);
+            static_cast<QLabel *>(watched)->setPixmap(Glyphs::fromResource(m_resource));
+        }
+        return false;
+    }
+
+private:
+    QString m_resource;
+};
+
 // A picture control: the bitmap centred in the control, cut at its edges, never scaled.
 QLabel *makePicture(const char *name, const QString &resource, QWidget *parent)
 {
@@ -37,7 +62,7 @@ QLabel *makePicture(const char *name, const QString &resource, QWidget *parent)
     picture->setObjectName(QLatin1String(name));
     picture->setGeometry(8, 8, 601, 420);
     picture->setAlignment(Qt::AlignCenter);
-    picture->setPixmap(QPixmap(resource));
+    new PictureLoader(picture, resource);
     return picture;
 }
 
@@ -52,7 +77,8 @@ TForm400::TForm400(QWidget *parent) : QDialog(parent), m_pointer(new PointerMove
                    Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     setFont(makeFont(QStringLiteral("MS Sans Serif"), 11));
     placeCentred(this, {648, 488}, WindowBorder::Sizeable);
-    setWindowState(windowState() | Qt::WindowMaximized);
+    // Maximised when first shown (setVisible): setting the state now would make the window
+    // on the display while the program starts.
     setAutoFillBackground(true);
     setColor(Colors::clBlue);
 
@@ -167,6 +193,15 @@ void TForm400::Timer2Timer()
 void TForm400::Timer3Timer()
 {
     applyScheme(IntroSchemes::b());
+}
+
+void TForm400::setVisible(bool visible)
+{
+    if (visible && !m_maximised) {
+        m_maximised = true;
+        setWindowState(windowState() | Qt::WindowMaximized);
+    }
+    QDialog::setVisible(visible);
 }
 
 void TForm400::keyPressEvent(QKeyEvent *event)

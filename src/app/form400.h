@@ -55,9 +55,12 @@ public:
     void Timer2Timer();
     void Timer3Timer();
 
+    void setVisible(bool visible) override;
+
 protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
     PointerMoves *m_pointer;
+    bool m_maximised = false;
 };

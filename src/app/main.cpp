@@ -3,9 +3,11 @@
 #include "application.h"
 #include "commandline.h"
 #include "firststart.h"
+#include "fontwarmup.h"
 #include "formaprimera.h"
 #include "lastchance.h"
 #include "roster.h"
+#include "startuptrace.h"
 
 #include <cstdio>
 #include <exception>
@@ -63,10 +65,14 @@ int answerBeforeStart(int argc, char *argv[])
 
 int main(int argc, char *argv[])
 {
+    StartupTrace::checkpoint("main");
     if (const int code = answerBeforeStart(argc, argv); code >= 0)
         return code;
 
+    FontWarmUp fonts;
     Application app(argc, argv);
+    fonts.join();
+    StartupTrace::checkpoint("application made");
     QCoreApplication::setApplicationName(QStringLiteral("dreambook"));
     QGuiApplication::setDesktopFileName(QStringLiteral(NOCTAMBU_APP_ID));
     const CommandLine line = parseCommandLine(app.arguments());
@@ -81,10 +87,13 @@ int main(int argc, char *argv[])
     try {
         prepareDatabaseDir(line);
         roster = std::make_unique<Roster>(line.databaseDir);
+        StartupTrace::checkpoint("windows made");
     } catch (const std::exception &error) {
         return reportLastChance(error, codeAddress());
     }
+    StartupTrace::watchFirstPaint(roster->FORMAPRIMERA());
     roster->FORMAPRIMERA()->showMaximized();
+    StartupTrace::checkpoint("main window shown");
     app.exec();
     roster.reset(); // reverse order of creation, the main window last
     return Success;

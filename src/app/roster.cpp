@@ -8,6 +8,7 @@
 #include "formabox.h"
 #include "formaprimera.h"
 #include "startuperror.h"
+#include "startuptrace.h"
 #include "windowroster.h"
 
 #include <memory>
@@ -33,16 +34,22 @@ Roster::Roster(const QString &databaseDir)
     try {
         m_FORMAPRIMERA = openMainWindow(databaseDir);
         refs.FORMAPRIMERA = m_FORMAPRIMERA.get();
+        StartupTrace::checkpoint("FORMAPRIMERA");
         m_Form99 = std::make_unique<TForm99>();
         refs.Form99 = m_Form99.get();
+        StartupTrace::checkpoint("Form99");
         m_Form2 = std::make_unique<TForm2>();
         refs.Form2 = m_Form2.get();
+        StartupTrace::checkpoint("Form2");
         m_FORMABOX = std::make_unique<TFORMABOX>();
         refs.FORMABOX = m_FORMABOX.get();
+        StartupTrace::checkpoint("FORMABOX");
         m_Form100 = std::make_unique<TForm100>();
         refs.Form100 = m_Form100.get();
+        StartupTrace::checkpoint("Form100");
         m_Form400 = std::make_unique<TForm400>();
         refs.Form400 = m_Form400.get();
+        StartupTrace::checkpoint("Form400");
     } catch (...) {
         destroy();
         throw;

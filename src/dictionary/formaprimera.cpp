@@ -22,6 +22,7 @@
 #include "printentry.h"
 #include "prologue.h"
 #include "raisedlabel.h"
+#include "startuptrace.h"
 #include "table.h"
 #include "windowroster.h"
 
@@ -376,6 +377,7 @@ void TFORMAPRIMERA::openTable(const QString &databaseDir)
     Table1->setObjectName(QStringLiteral("Table1"));
     Table1->setDatabaseDir(databaseDir);
     Table1->open();
+    StartupTrace::checkpoint("table open");
     DataSource1 = new DataSource(this);
     DataSource1->setObjectName(QStringLiteral("DataSource1"));
     DataSource1->setDataSet(Table1);
@@ -602,6 +604,7 @@ void TFORMAPRIMERA::hideRecordList()
 
 void TFORMAPRIMERA::FormActivate()
 {
+    StartupTrace::checkpoint("FormActivate");
     beep();
     MARCO->show();
     BOTONNAIPES->hide();

@@ -2,6 +2,7 @@
 
 #include "dialogs.h"
 #include "errors.h"
+#include "glyphs.h"
 #include "qtspanish.h"
 
 #include <QIcon>
@@ -33,7 +34,7 @@ QIcon programIcon()
     initIconResources();
     QIcon icon;
     for (const int size : {16, 24, 32, 48, 64, 128, 256})
-        icon.addFile(QStringLiteral(":/icon/icon-%1.png").arg(size), QSize(size, size));
+        icon.addPixmap(Glyphs::fromResource(QStringLiteral(":/icon/icon-%1.png").arg(size)));
     return icon;
 }
 

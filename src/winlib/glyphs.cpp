@@ -1,6 +1,8 @@
 #include "glyphs.h"
 
+#include <QFileInfo>
 #include <QHash>
+#include <QImageReader>
 
 static void initGlyphResources()
 {
@@ -16,7 +18,14 @@ QPixmap pixmap(const QString &name)
         initGlyphResources();
         initialised = true;
     }
-    return QPixmap(QStringLiteral(":/glyphs/") + name + QStringLiteral(".xpm"));
+    return fromResource(QStringLiteral(":/glyphs/") + name + QStringLiteral(".xpm"));
+}
+
+QPixmap fromResource(const QString &path)
+{
+    QImageReader reader(path, QFileInfo(path).suffix().toLatin1());
+    reader.setAutoDetectImageFormat(false);
+    return QPixmap::fromImage(reader.read());
 }
 
 } // namespace Glyphs

@@ -40,6 +40,7 @@ private slots:
     void cleanup();
 
     void pictures();
+    void madeOnTheDisplayWhenFirstShownMaximised();
     void everyShowingStartsWithTheFirstPictureOnNavy();
     void pictureSwap();
     void timersCycleTheColours();
@@ -107,6 +108,18 @@ void TestIntro::pictures()
     QCoreApplication::sendEvent(m_intro->BITBTN1, &help);
     QVERIFY(!QToolTip::isVisible());
     m_intro->hide();
+}
+
+void TestIntro::madeOnTheDisplayWhenFirstShownMaximised()
+{
+    // Created hidden at start-up, the intro has no native window yet: the program's first
+    // window on screen is the main window.
+    QVERIFY(!m_intro->testAttribute(Qt::WA_WState_Created));
+    for (int showing = 0; showing < 2; ++showing) {
+        m_intro->show();
+        QVERIFY(m_intro->windowState() & Qt::WindowMaximized);
+        m_intro->hide();
+    }
 }
 
 void TestIntro::everyShowingStartsWithTheFirstPictureOnNavy()

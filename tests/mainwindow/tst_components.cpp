@@ -9,6 +9,7 @@
 #include "dbmemo.h"
 #include "dbnavigator.h"
 #include "dialogs.h"
+#include "glyphs.h"
 #include "memo.h"
 #include "storage.h"
 #include "table.h"
@@ -17,6 +18,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QClipboard>
+#include <QDirIterator>
 #include <QLineEdit>
 #include <QTextBlock>
 #include <QTextLayout>
@@ -29,10 +31,32 @@ class TestComponents : public QObject
     Q_OBJECT
 private slots:
     void displayLines();
+    void resourcePictures();
     void navigatorShowsAvailability();
     void failedHandOverFocusesTheEditor_data();
     void failedHandOverFocusesTheEditor();
 };
+
+void TestComponents::resourcePictures()
+{
+    // Read in the format their suffix names, the program's pictures are what a reader that
+    // probes the contents makes of them.
+    QVERIFY(!Glyphs::pixmap(QStringLiteral("list_page")).isNull());
+    programIcon();
+    int seen = 0;
+    for (const QString &dir : {QStringLiteral(":/glyphs"), QStringLiteral(":/icon")}) {
+        for (QDirIterator it(dir, {QStringLiteral("*.xpm"), QStringLiteral("*.png")});
+             it.hasNext();) {
+            const QString path = it.next();
+            const QImage probed(path);
+            QVERIFY2(!probed.isNull(), qPrintable(path));
+            QCOMPARE(Glyphs::fromResource(path).toImage(), QPixmap::fromImage(probed).toImage());
+            ++seen;
+        }
+    }
+    QVERIFY(seen > 20);
+    QVERIFY(Glyphs::fromResource(QStringLiteral(":/glyphs/none.xpm")).isNull());
+}
 
 void TestComponents::displayLines()
 {
