@@ -1,0 +1,545 @@
+#include "textsearch.h"
+
+#include "collation.h"
+#include "errors.h"
+#include "storage.h"
+#include "textindex.h"
+
+#include <QElapsedTimer>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <array>
+#include <deque>
+
+// ---- The word splitter ----------------------------------------------------------------------
+
+struct TextTokenizer::Engine
+{
+    fts5_tokenizer methods{};
+    Fts5Tokenizer *tokenizer = nullptr;
+};
+
+TextTokenizer::TextTokenizer(sqlite3 *db) : m_engine(std::make_unique<Engine>())
+{
+    fts5_api *api = nullptr;
+    sqlite3_stmt *s = nullptr;
+    if (sqlite3_prepare_v2(db, "SELECT fts5(?1)", -1, &s, nullptr) == SQLITE_OK) {
+        sqlite3_bind_pointer(s, 1, &api, "fts5_api_ptr", nullptr);
+        sqlite3_step(s);
+    }
+    sqlite3_finalize(s);
+    void *userData = nullptr;
+    const char *options[] = {"remove_diacritics", "2"}; // as the index is made
+    if (!api || api->xFindTokenizer(api, "unicode61", &userData, &m_engine->methods) != SQLITE_OK ||
+        m_engine->methods.xCreate(userData, options, 2, &m_engine->tokenizer) != SQLITE_OK)
+        throw EngineError(QStringLiteral("El motor de tablas de este sistema no sabe buscar "
+                                         "palabras en los textos (le falta FTS5)"));
+}
+
+TextTokenizer::~TextTokenizer()
+{
+    if (m_engine->tokenizer)
+        m_engine->methods.xDelete(m_engine->tokenizer);
+}
+
+namespace {
+
+struct SplitContext
+{
+    void *context;
+    void (*found)(void *, std::string_view, int, int);
+};
+
+int splitToken(void *context, int, const char *token, int length, int start, int end)
+{
+    const auto *c = static_cast<SplitContext *>(context);
+    c->found(c->context, std::string_view(token, size_t(length)), start, end);
+    return SQLITE_OK;
+}
+
+} // namespace
+
+void TextTokenizer::splitWith(const QByteArray &utf8, Found found, void *context) const
+{
+    SplitContext c{context, found};
+    m_engine->methods.xTokenize(m_engine->tokenizer, &c, FTS5_TOKENIZE_DOCUMENT, utf8.constData(),
+                                utf8.size(), splitToken);
+}
+
+// ---- The query ------------------------------------------------------------------------------
+
+namespace {
+
+bool isNumber(std::string_view word)
+{
+    return !word.empty() &&
+           std::all_of(word.begin(), word.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// A number without the zeros that lead it ("0" stays).
+std::string_view numberValue(std::string_view digits)
+{
+    const size_t first = digits.find_first_not_of('0');
+    return first == std::string_view::npos ? digits.substr(digits.size() - 1)
+                                           : digits.substr(first);
+}
+
+std::string_view view(const QByteArray &b)
+{
+    return std::string_view(b.constData(), size_t(b.size()));
+}
+
+} // namespace
+
+SearchQuery::SearchQuery(const TextTokenizer &tokenizer, const QString &text)
+    : m_tokenizer(&tokenizer)
+{
+    bool numbers = true;
+    tokenizer.split(text.toUtf8(), [&](std::string_view word, int, int) {
+        SearchTerm term;
+        term.number = isNumber(word);
+        const std::string_view kept = term.number ? numberValue(word) : word;
+        term.text = QByteArray(kept.data(), int(kept.size()));
+        if (m_terms.size() < MaxTerms && !m_terms.contains(term)) {
+            m_terms.append(term);
+            numbers &= term.number;
+        }
+    });
+    m_numbersOnly = numbers && !m_terms.isEmpty();
+}
+
+bool SearchQuery::matches(int term, std::string_view word) const
+{
+    const SearchTerm &t = m_terms.at(term);
+    if (t.number)
+        return isNumber(word) && numberValue(word) == view(t.text);
+    return word.size() >= size_t(t.text.size()) &&
+           word.compare(0, size_t(t.text.size()), view(t.text)) == 0;
+}
+
+quint64 SearchQuery::termsIn(const QByteArray &utf8) const
+{
+    quint64 found = 0;
+    if (utf8.isEmpty())
+        return found;
+    const quint64 all = allTerms();
+    m_tokenizer->split(utf8, [&](std::string_view word, int, int) {
+        for (int t = 0; t < m_terms.size() && found != all; ++t) {
+            if (!(found & (quint64(1) << t)) && matches(t, word))
+                found |= quint64(1) << t;
+        }
+    });
+    return found;
+}
+
+// ---- The piece of text around a match -------------------------------------------------------
+
+namespace {
+
+struct Span
+{
+    int start; // in UTF-16 units
+    int end;
+};
+
+// The words of a text as spans of its characters, and which of them match the query.
+void wordsOf(const SearchQuery &query, const QString &text, QVector<Span> *words,
+             QVector<Span> *hits)
+{
+    const QByteArray utf8 = text.toUtf8();
+    // Where each byte's character starts in the text's UTF-16 units.
+    QVector<int> unit(utf8.size() + 1);
+    int u = 0;
+    for (int i = 0; i < utf8.size(); ++i) {
+        const auto b = quint8(utf8.at(i));
+        unit[i] = u;
+        if ((b & 0xC0) != 0x80)
+            u += b >= 0xF0 ? 2 : 1;
+    }
+    unit[utf8.size()] = u;
+    query.tokenizer().split(utf8, [&](std::string_view word, int start, int end) {
+        const Span span{unit.at(start), unit.at(end)};
+        words->append(span);
+        for (int t = 0; t < query.terms().size(); ++t) {
+            if (query.matches(t, word)) {
+                hits->append(span);
+                break;
+            }
+        }
+    });
+}
+
+} // namespace
+
+TextPiece pieceOf(const SearchQuery &query, const QString &text, int maxChars)
+{
+    QVector<Span> words, hits;
+    wordsOf(query, text, &words, &hits);
+    // From the start of a word a little before the first match to the end of the last word
+    // that fits.
+    int start = 0;
+    if (!hits.isEmpty()) {
+        const int from = hits.first().start - maxChars / 4;
+        for (const Span &w : std::as_const(words)) {
+            if (w.start >= from) {
+                start = w.start;
+                break;
+            }
+        }
+    }
+    int end = qMin(int(text.size()), start + maxChars);
+    if (end < text.size()) {
+        int lastEnd = -1;
+        for (const Span &w : std::as_const(words)) {
+            if (w.start >= start && w.end <= end)
+                lastEnd = w.end;
+        }
+        if (lastEnd > start)
+            end = lastEnd;
+    }
+    // The piece on one line, its blanks made single.
+    TextPiece piece;
+    const QChar ellipsis(0x2026);
+    if (start > 0)
+        piece.text += ellipsis;
+    QVector<int> at(end - start + 1);
+    for (int i = start; i < end; ++i) {
+        at[i - start] = int(piece.text.size());
+        const QChar c = text.at(i);
+        if (!c.isSpace())
+            piece.text += c;
+        else if (!piece.text.isEmpty() && !piece.text.endsWith(QLatin1Char(' ')) &&
+                 piece.text != ellipsis)
+            piece.text += QLatin1Char(' ');
+    }
+    at[end - start] = int(piece.text.size());
+    for (const Span &h : std::as_const(hits)) {
+        if (h.start >= start && h.end <= end)
+            piece.marks.append({at[h.start - start], at[h.end - start] - at[h.start - start]});
+    }
+    if (piece.text.endsWith(QLatin1Char(' ')))
+        piece.text.chop(1);
+    if (end < text.size())
+        piece.text += ellipsis;
+    return piece;
+}
+
+// ---- The search -----------------------------------------------------------------------------
+
+namespace {
+
+// The rows a search reads before it knows whether its matches are many: when fewer than
+// ProbeMatches of them belong to a group, the group's entries are few enough to be found
+// through the index.
+constexpr int ProbeRows = 200;
+constexpr int ProbeMatches = 20;
+// Up to this many entries that the index gives are put in name order at once; more are met
+// while walking the order of the names.
+constexpr int SortedCandidates = 1000;
+// Rows read from the table at a time, and ids from the order of the names.
+constexpr int Batch = 64;
+constexpr int IdBatch = 1024;
+
+// The groups of results, best first.
+enum class Group {
+    NameHoldsAll, // the name holds every word
+    ElsewhereToo, // the entry holds every word, the name not all of them
+    Numbers,      // the notes and number fields hold every number
+};
+
+enum class Phase { Probe, Walk, Sorted, Hashed, Done };
+
+struct GroupState
+{
+    explicit GroupState(Group g) : group(g) {}
+
+    Group group;
+    Phase phase = Phase::Probe;
+    QByteArray position; // sort key of the last entry looked at, in name order
+    int probed = 0;
+    int matched = 0;
+    std::array<int, SearchQuery::MaxTerms> termRows{}; // probed rows holding each term
+    std::vector<qint64> candidates; // ids the index gave: ascending (Hashed), in order (Sorted)
+    size_t nextCandidate = 0;       // Sorted
+};
+
+// Which terms a row holds where the group looks, and whether it belongs to the group.
+struct Verdict
+{
+    quint64 terms = 0;
+    bool belongs = false;
+};
+
+Verdict judge(const SearchQuery &q, Group group, const TextRow &row)
+{
+    const quint64 all = q.allTerms();
+    Verdict v;
+    if (group == Group::Numbers) {
+        for (const QByteArray *field : {&row.notes, &row.lucky, &row.affine}) {
+            if (v.terms != all)
+                v.terms |= q.termsIn(*field);
+        }
+        v.belongs = v.terms == all;
+        return v;
+    }
+    const quint64 inName = q.termsIn(row.name);
+    v.terms = inName;
+    if (group == Group::NameHoldsAll) {
+        v.belongs = inName == all;
+        return v;
+    }
+    for (const QByteArray *field : {&row.meaning, &row.notes, &row.lucky, &row.affine}) {
+        if (v.terms != all)
+            v.terms |= q.termsIn(*field);
+    }
+    v.belongs = v.terms == all && inName != all;
+    return v;
+}
+
+QByteArray quotedWord(const QByteArray &word)
+{
+    QByteArray q = word;
+    q.replace('"', "\"\"");
+    return '"' + q + '"';
+}
+
+} // namespace
+
+struct TextSearch::State
+{
+    State(Storage &s, const QString &text)
+        : storage(s), query(s.textTokenizer(), text), index(s.hasTextIndex())
+    {
+        if (query.isEmpty())
+            return;
+        if (query.numbersOnly()) {
+            groups.emplace_back(Group::Numbers);
+        } else {
+            groups.emplace_back(Group::NameHoldsAll);
+            groups.emplace_back(Group::ElsewhereToo);
+        }
+    }
+
+    bool atEnd() const { return current >= groups.size() && found.empty(); }
+    void step(GroupState &g);
+    void walk(GroupState &g);
+    void useIndex(GroupState &g);
+    void stepSorted(GroupState &g);
+    void stepHashed(GroupState &g);
+    void keep(const TextRow &row);
+    QByteArray expression(int term);
+
+    Storage &storage;
+    SearchQuery query;
+    bool index;
+    std::vector<GroupState> groups;
+    size_t current = 0;
+    std::deque<FoundEntry> found; // found and not handed out yet
+    int leadingZeros = -1;        // the most zeros that lead a number in the index
+};
+
+void TextSearch::State::keep(const TextRow &given)
+{
+    std::optional<TextRow> full;
+    if (given.namesOnly)
+        full = storage.textRowById(given.id);
+    const TextRow &row = full ? *full : given;
+    FoundEntry e;
+    e.id = row.id;
+    e.name = QString::fromUtf8(row.name);
+    // The piece of the first text searched that holds a match; else the meaning's start.
+    const QVector<const QByteArray *> searched =
+        query.numbersOnly() ? QVector<const QByteArray *>{&row.notes}
+                            : QVector<const QByteArray *>{&row.meaning, &row.notes};
+    const SearchQuery none(query.tokenizer(), QString());
+    const QByteArray *text = &row.meaning;
+    const SearchQuery *marking = &none;
+    for (const QByteArray *t : searched) {
+        if (query.termsIn(*t)) {
+            text = t;
+            marking = &query;
+            break;
+        }
+    }
+    e.piece = pieceOf(*marking, QString::fromUtf8(*text));
+    found.push_back(std::move(e));
+}
+
+void TextSearch::State::step(GroupState &g)
+{
+    switch (g.phase) {
+    case Phase::Probe:
+    case Phase::Walk:
+        walk(g);
+        break;
+    case Phase::Sorted:
+        stepSorted(g);
+        break;
+    case Phase::Hashed:
+        stepHashed(g);
+        break;
+    case Phase::Done:
+        break;
+    }
+}
+
+// Reads the next rows in name order and keeps those that belong to the group. While probing,
+// counts them, and turns to the index once the group shows few matches.
+void TextSearch::State::walk(GroupState &g)
+{
+    const QVector<TextRow> rows =
+        storage.textRowsAfter(g.position, Batch, g.group == Group::NameHoldsAll);
+    if (rows.isEmpty()) {
+        g.phase = Phase::Done;
+        return;
+    }
+    for (const TextRow &row : rows) {
+        g.position = row.sortKey;
+        const Verdict v = judge(query, g.group, row);
+        if (v.belongs)
+            keep(row);
+        if (g.phase != Phase::Probe)
+            continue;
+        ++g.probed;
+        g.matched += v.belongs;
+        for (int t = 0; t < query.terms().size(); ++t)
+            g.termRows[size_t(t)] += (v.terms >> t) & 1;
+        if (g.matched >= ProbeMatches) {
+            g.phase = Phase::Walk;
+        } else if (g.probed >= ProbeRows) {
+            if (index)
+                useIndex(g);
+            else
+                g.phase = Phase::Walk;
+            return;
+        }
+    }
+}
+
+// The index gives the entries that hold the group's rarest word (as the probe saw them):
+// every entry of the group is among them. Few are put in name order at once; many are met
+// while walking the order.
+void TextSearch::State::useIndex(GroupState &g)
+{
+    int rarest = 0;
+    for (int t = 1; t < query.terms().size(); ++t) {
+        if (g.termRows[size_t(t)] < g.termRows[size_t(rarest)])
+            rarest = t;
+    }
+    g.candidates = storage.textCandidates(g.group == Group::NameHoldsAll, expression(rarest));
+    if (g.candidates.size() > size_t(SortedCandidates)) {
+        g.phase = Phase::Hashed;
+        return;
+    }
+    std::vector<std::pair<QByteArray, qint64>> after; // those after the probe, by sort key
+    for (qint64 id : std::as_const(g.candidates)) {
+        if (std::optional<TextRow> row = storage.textRowById(id, true)) {
+            QByteArray key = Collation::sortKey(QString::fromUtf8(row->name));
+            if (key > g.position)
+                after.emplace_back(std::move(key), id);
+        }
+    }
+    std::sort(after.begin(), after.end());
+    g.candidates.clear();
+    for (const auto &k : after)
+        g.candidates.push_back(k.second);
+    g.phase = Phase::Sorted;
+}
+
+void TextSearch::State::stepSorted(GroupState &g)
+{
+    const bool namesOnly = g.group == Group::NameHoldsAll;
+    for (int i = 0; i < Batch && g.nextCandidate < g.candidates.size(); ++i) {
+        std::optional<TextRow> row =
+            storage.textRowById(g.candidates[g.nextCandidate++], namesOnly);
+        if (row && judge(query, g.group, *row).belongs)
+            keep(*row);
+    }
+    if (g.nextCandidate >= g.candidates.size()) {
+        g.candidates.clear();
+        g.phase = Phase::Done;
+    }
+}
+
+// Walks the order of the names through its index alone, reading only the entries the index
+// gave.
+void TextSearch::State::stepHashed(GroupState &g)
+{
+    const QVector<QPair<qint64, QByteArray>> ids = storage.idsAfter(g.position, IdBatch);
+    if (ids.isEmpty()) {
+        g.candidates.clear();
+        g.phase = Phase::Done;
+        return;
+    }
+    const bool namesOnly = g.group == Group::NameHoldsAll;
+    for (const auto &id : ids) {
+        g.position = id.second;
+        if (!std::binary_search(g.candidates.begin(), g.candidates.end(), id.first))
+            continue;
+        std::optional<TextRow> row = storage.textRowById(id.first, namesOnly);
+        if (row && judge(query, g.group, *row).belongs)
+            keep(*row);
+    }
+}
+
+// The index's expression for a term: the words it begins, or the number with any zeros the
+// index's numbers are led by.
+QByteArray TextSearch::State::expression(int term)
+{
+    const SearchTerm &t = query.terms().at(term);
+    if (!t.number)
+        return quotedWord(t.text) + '*';
+    if (leadingZeros < 0) {
+        leadingZeros = 0;
+        while (storage.hasIndexedWord(QByteArray(leadingZeros + 1, '0'),
+                                      QByteArray(leadingZeros, '0') + '1'))
+            ++leadingZeros;
+    }
+    QByteArrayList forms;
+    for (int zeros = 0; zeros <= leadingZeros; ++zeros)
+        forms << quotedWord(QByteArray(zeros, '0') + t.text);
+    return forms.join(" OR ");
+}
+
+TextSearch::TextSearch(Storage &storage, const QString &text)
+    : d(std::make_unique<State>(storage, text))
+{}
+
+TextSearch::~TextSearch() = default;
+
+const SearchQuery &TextSearch::query() const
+{
+    return d->query;
+}
+
+bool TextSearch::usesIndex() const
+{
+    return d->index;
+}
+
+bool TextSearch::atEnd() const
+{
+    return d->atEnd();
+}
+
+QVector<FoundEntry> TextSearch::next(int wanted, int budgetMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (int(d->found.size()) < wanted && d->current < d->groups.size()) {
+        GroupState &g = d->groups[d->current];
+        d->step(g);
+        if (g.phase == Phase::Done)
+            ++d->current;
+        if (clock.elapsed() >= budgetMs)
+            break;
+    }
+    QVector<FoundEntry> out;
+    while (out.size() < wanted && !d->found.empty()) {
+        out.append(std::move(d->found.front()));
+        d->found.pop_front();
+    }
+    return out;
+}
