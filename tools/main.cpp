@@ -5,6 +5,7 @@
 #include "errors.h"
 #include "storage.h"
 #include "tablefile.h"
+#include "textsearch.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -15,6 +16,14 @@
 #include <cstdio>
 #include <functional>
 #include <utility>
+
+#ifdef Q_OS_WIN
+#include <io.h>
+#define isatty _isatty
+#define fileno _fileno
+#else
+#include <unistd.h>
+#endif
 
 #ifndef NOCTAMBU_SAMPLE_DIR
 #define NOCTAMBU_SAMPLE_DIR ""
@@ -62,6 +71,7 @@ struct Command
     QStringList flags;      // e.g. "--sample"
     QStringList valueFlags; // e.g. "--sample-dir"
     std::function<int(const Arguments &)> run;
+    bool morePositional = false; // positionalCount is the least
 };
 
 QString programName()
@@ -114,7 +124,7 @@ int parse(const Command &command, const QStringList &args, Arguments *parsed)
     }
     if (parsed->positional.size() < command.positionalCount)
         return usage(command, QStringLiteral("missing argument"));
-    if (parsed->positional.size() > command.positionalCount)
+    if (parsed->positional.size() > command.positionalCount && !command.morePositional)
         return usage(command, QStringLiteral("unexpected argument %1")
                                   .arg(parsed->positional.value(command.positionalCount)));
     for (const QString &p : std::as_const(parsed->positional)) {
@@ -273,6 +283,91 @@ int runRestore(const Arguments &args)
                                 .arg(shown(Storage::tablePath(dir)), shown(file)));
 }
 
+// A line of output: the text on one line.
+QString oneLine(QString text)
+{
+    for (QChar &c : text) {
+        if (c.category() == QChar::Other_Control || c == QChar::LineSeparator ||
+            c == QChar::ParagraphSeparator)
+            c = QLatin1Char(' ');
+    }
+    return text;
+}
+
+// Makes the index of words of a table made before it existed, with a progress line on a
+// terminal. Answers false when this user cannot write the table: the search then reads the
+// rows.
+bool buildIndex(const QString &dir)
+{
+    Storage writer;
+    writer.open(dir);
+    if (writer.isReadOnly())
+        return false;
+    const bool terminal = isatty(fileno(stderr));
+    const QString line = QStringLiteral("\rHaciendo el índice de búsqueda (solo esta vez): %1 %");
+    writer.buildTextIndex([&](qint64 done, qint64 total) {
+        if (terminal) {
+            const QByteArray text = line.arg(total ? done * 100 / total : 100).toUtf8();
+            std::fwrite(text.constData(), 1, size_t(text.size()), stderr);
+            std::fflush(stderr);
+        }
+        return true;
+    });
+    if (terminal)
+        err(QString());
+    return true;
+}
+
+QVector<Command> commands();
+
+int findUsage(const QString &problem)
+{
+    const QVector<Command> all = commands();
+    for (const Command &c : all) {
+        if (c.name == QLatin1String("find"))
+            return usage(c, problem);
+    }
+    return UsageError;
+}
+
+int runFind(const Arguments &args)
+{
+    const QString dir = args.positional[0];
+    QStringList words = args.positional.mid(1);
+    const QString number = args.values.value(QStringLiteral("--number"));
+    if (args.values.contains(QStringLiteral("--number"))) {
+        if (!words.isEmpty())
+            return findUsage(QStringLiteral("give words or --number, not both"));
+        if (number.isEmpty() ||
+            !std::all_of(number.begin(), number.end(), [](QChar c) { return c.isDigit(); }))
+            return findUsage(QStringLiteral("--number needs a number"));
+        words << number;
+    } else if (words.isEmpty()) {
+        return findUsage(QStringLiteral("missing words to find"));
+    }
+    try {
+        Storage storage;
+        storage.open(dir, Storage::Access::ReadOnly);
+        if (!storage.hasTextIndex() && buildIndex(dir))
+            storage.open(dir, Storage::Access::ReadOnly);
+        TextSearch search(storage, words.join(QLatin1Char(' ')));
+        if (search.query().isEmpty())
+            return findUsage(
+                QStringLiteral("no word to find in %1").arg(words.join(QLatin1Char(' '))));
+        int found = 0;
+        while (!search.atEnd()) {
+            for (const FoundEntry &e : search.next(1000, 1000)) {
+                out(oneLine(e.name) + QLatin1Char('\t') + e.piece.text);
+                ++found;
+            }
+        }
+        return found ? Success : Failure;
+    } catch (const Error &e) {
+        err(e.message());
+        return UsageError; // as grep does: 1 says only that nothing was found
+    }
+}
+
 QVector<Command> commands()
 {
     return {
@@ -343,6 +438,25 @@ QVector<Command> commands()
          {},
          {},
          runRestore},
+        {QStringLiteral("find"),
+         QStringLiteral("find DIR WORDS... | find DIR --number N"),
+         QStringLiteral(
+             "Prints the entries of the dream table in DIR that hold every one of the WORDS,\n"
+             "best first (those whose name holds them all, then the others, each in name\n"
+             "order), one a line: the name, a tab and a piece of the meaning around the first\n"
+             "match. Words are compared without case and accents, each as the beginning of a\n"
+             "word; a number is a whole number (7 finds 7 and 07, not 17). Words made only of\n"
+             "digits, or --number N, find the entries whose notes or number fields hold them.\n"
+             "The first search of a table made before the index of words existed makes the\n"
+             "index, once, when the table can be written; otherwise it reads every entry.\n\n"
+             "  --number N  the entries that give the number N\n\n"
+             "Exit codes, as grep's: 0 something was found, 1 nothing was, 2 wrong usage or\n"
+             "an error."),
+         1,
+         {},
+         {QStringLiteral("--number")},
+         runFind,
+         true},
     };
 }
 
