@@ -142,8 +142,9 @@ public:
     bool hasIndexedWord(const QByteArray &from, const QByteArray &to);
 
     // Integrity problems found by the engine's check and the table's own checks, the index
-    // of words among them; empty when the table is sound.
-    QStringList check();
+    // of words among them; empty when the table is sound. progress, when given, is told how
+    // many entries have been checked.
+    QStringList check(const std::function<void(qint64 done)> &progress = {});
 
     static QByteArray sortKeyOf(const Row &row);
 
