@@ -14,7 +14,9 @@
 #include "form400.h"
 #include "form99.h"
 #include "formabox.h"
+#include "formabuscar.h"
 #include "formaprimera.h"
+#include "formaprimera_search.h"
 #include "infotexts.h"
 #include "printentry.h"
 #include "printstream.h"
@@ -25,9 +27,11 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
@@ -244,6 +248,27 @@ bool saveSearchDialogs(Roster &r, const QString &outDir)
     return saved && pictured == files.size();
 }
 
+// The window "Buscar en el diccionario" with the results of a search for "agua" and the
+// second one current (OUTDIR/formabuscar.png).
+bool saveMeaningSearch(Roster &r, const QString &outDir)
+{
+    TFormBuscar *window = meaningSearchWindow(r.FORMAPRIMERA());
+    window->prepareIndex();
+    window->show();
+    window->EditBuscar->setText(QStringLiteral("agua"));
+    QElapsedTimer clock;
+    clock.start();
+    do
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    while ((window->isSearching() || window->ListaResultados->model()->rowCount() == 0) &&
+           clock.elapsed() < 10000);
+    window->ListaResultados->setCurrentIndex(window->ListaResultados->model()->index(1, 0));
+    const bool saved =
+        withCaption(window).save(QDir(outDir).filePath(QStringLiteral("formabuscar.png")));
+    window->reject();
+    return saved;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -279,6 +304,10 @@ int main(int argc, char *argv[])
         }
         if (!savePrintout(roster, outDir)) {
             err << "screenshots: cannot write the printout\n";
+            return 1;
+        }
+        if (!saveMeaningSearch(roster, outDir)) {
+            err << "screenshots: cannot picture the search in the meanings\n";
             return 1;
         }
         if (!saveSearchDialogs(roster, outDir)) {

@@ -808,9 +808,7 @@ QStringList Storage::engineCheck()
 
 bool Storage::hasTextIndex()
 {
-    if (m_stmts->wordsMatch)
-        return true;
-    // Another program may have made it since the table was opened.
+    // Another program may have made it, or removed it, since the table was opened.
     if (TextIndex::state(m_db) != TextIndex::State::Complete)
         return false;
     prepareTextStatements();
