@@ -8,6 +8,7 @@
 #include "formabuscar.h"
 #include "formaprimera.h"
 #include "formaprimera_search.h"
+#include "panel.h"
 #include "storage.h"
 #include "table.h"
 #include "testmain.h"
@@ -17,6 +18,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QListView>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -47,6 +49,7 @@ void TestMeaningSearch::init()
 {
     Dialogs::Script::reset();
     Dialogs::Script::setUnscripted(Dialogs::Script::Unscripted::DefaultAnswer);
+    resetBeepCount();
     m_dir = std::make_unique<QTemporaryDir>();
     Storage::create(m_dir->path());
     {
@@ -100,6 +103,7 @@ void TestMeaningSearch::inTheWindow(const std::function<void(TFormBuscar *)> &us
     QTimer::singleShot(0, this, [&] {
         auto *window = qobject_cast<TFormBuscar *>(QApplication::activeModalWidget());
         QVERIFY(window);
+        QVERIFY(QTest::qWaitForWindowActive(window));
         ran = true;
         user(window);
         if (window->isVisible()) // the user's steps failed half way
@@ -113,7 +117,7 @@ void TestMeaningSearch::resultsFollowTheTyping()
 {
     inTheWindow([this](TFormBuscar *window) {
         QCOMPARE(window->windowTitle(), QStringLiteral("Buscar en el diccionario"));
-        QVERIFY(window->EditBuscar->hasFocus());
+        QTRY_VERIFY(window->EditBuscar->hasFocus());
         QAccessibleInterface *field = QAccessible::queryAccessibleInterface(window->EditBuscar);
         QVERIFY(field);
         QCOMPARE(field->text(QAccessible::Name), QStringLiteral("Palabras o número que busca:"));
@@ -135,8 +139,8 @@ void TestMeaningSearch::leavingTheWindow_data()
 {
     QTest::addColumn<int>("how"); // 0 Enter, 1 double click, 2 Esc
     QTest::addColumn<QString>("current");
-    QTest::newRow("Enter on the second") << 0 << QStringLiteral("Cofre");
-    QTest::newRow("double click on the second") << 1 << QStringLiteral("Cofre");
+    QTest::newRow("Enter on the second") << 0 << QStringLiteral("Banco");
+    QTest::newRow("double click on the second") << 1 << QStringLiteral("Banco");
     QTest::newRow("Esc") << 2 << QStringLiteral("Anillo");
 }
 
@@ -159,6 +163,7 @@ void TestMeaningSearch::leavingTheWindow()
             QTest::keyClick(window->EditBuscar, Qt::Key_Return);
         } else if (how == 1) {
             const QPoint at = list->visualRect(list->currentIndex()).center();
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
             QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
         } else {
             QTest::keyClick(window->EditBuscar, Qt::Key_Escape);
