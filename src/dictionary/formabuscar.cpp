@@ -233,6 +233,8 @@ TFormBuscar::TFormBuscar(Storage &storage, QWidget *parent)
     ListaResultados->setPalette(listColours);
     ListaResultados->installEventFilter(this);
     LabelResultados->setBuddy(ListaResultados);
+    // A list's accessible name does not come from its label.
+    ListaResultados->setAccessibleName(t.results.chopped(1));
 
     PanelEstado = new TPanelLabel(Panel1);
     PanelEstado->setObjectName(QStringLiteral("PanelEstado"));
