@@ -12,6 +12,7 @@
 #include "storage.h"
 #include "table.h"
 #include "testmain.h"
+#include "textindex.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -35,6 +36,7 @@ private slots:
     void leavingTheWindow_data();
     void leavingTheWindow();
     void commandFollowsTheSearchByName();
+    void indexIsMadeOnTheFirstSearch();
 
 private:
     QStringList shownNames() const;
@@ -109,6 +111,7 @@ void TestMeaningSearch::inTheWindow(const std::function<void(TFormBuscar *)> &us
         if (window->isVisible()) // the user's steps failed half way
             window->reject();
     });
+    QTRY_VERIFY(QApplication::focusWidget());
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_F, Qt::ControlModifier);
     QVERIFY(ran);
 }
@@ -196,6 +199,30 @@ void TestMeaningSearch::commandFollowsTheSearchByName()
     QVERIFY(!command->isEnabled());
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_F, Qt::ControlModifier);
     QVERIFY(!QApplication::activeModalWidget());
+}
+
+// A table made before the index of words existed gets it when the window first opens.
+void TestMeaningSearch::indexIsMadeOnTheFirstSearch()
+{
+    w.reset();
+    {
+        Storage storage;
+        storage.open(m_dir->path());
+        storage.begin();
+        TextIndex::drop(storage.handle(), storage.path());
+        storage.commit();
+    }
+    w = std::make_unique<TFORMAPRIMERA>(m_dir->path());
+    w->show();
+    QVERIFY(QTest::qWaitForWindowActive(w.get()));
+    inTheWindow([this](TFormBuscar *window) {
+        QTest::keyClicks(window->EditBuscar, QStringLiteral("corazon"));
+        QTRY_VERIFY(!window->isSearching());
+        QCOMPARE(shownNames(), QStringList{"Cofre"});
+    });
+    Storage storage;
+    storage.open(m_dir->path(), Storage::Access::ReadOnly);
+    QVERIFY(storage.hasTextIndex());
 }
 
 NOCTAMBU_TEST_MAIN(TestMeaningSearch)
