@@ -10,16 +10,17 @@
 //   search-bench [--rows N] [--dir DIR]   (default 1,000,000 rows in a temporary directory)
 
 #include "benchtable.h"
+#include "errors.h"
 #include "fields.h"
 #include "storage.h"
 #include "table.h"
-#include "tablefile.h"
 #include "textindex.h"
 #include "textsearch.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <sqlite3.h>
@@ -114,14 +115,14 @@ double postOfAnEdit(const QString &dir, const QString &name)
     });
 }
 
-// A copy of the table in another directory, without the index of words.
+// A copy of the table in another directory, without the index of words. The table is
+// closed, so a plain copy of its file is the whole table.
 QString copyWithoutIndex(const QString &dir, const QString &tempDir)
 {
-    const QString file = QDir(tempDir).filePath(QStringLiteral("copy.db"));
     const QString copyDir = QDir(tempDir).filePath(QStringLiteral("old"));
-    TableFile::backup(dir, file);
-    TableFile::restore(copyDir, file);
-    QFile::remove(file);
+    QDir().mkpath(copyDir);
+    if (!QFile::copy(Storage::tablePath(dir), Storage::tablePath(copyDir)))
+        throw EngineError(QStringLiteral("cannot copy the table to %1").arg(copyDir));
     Storage s;
     s.open(copyDir);
     s.begin();
@@ -135,6 +136,7 @@ QString copyWithoutIndex(const QString &dir, const QString &tempDir)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    std::setvbuf(stdout, nullptr, _IOLBF, 0); // each figure as soon as it is measured
     QTemporaryDir temp;
     const BenchTable::Setup setup = BenchTable::setUp(app, temp.path());
     const QString dir = setup.dir;

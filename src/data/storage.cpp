@@ -60,7 +60,8 @@ struct Storage::Statements
     sqlite3_stmt *idsAfter = nullptr;
     sqlite3_stmt *wordsMatch = nullptr;
     sqlite3_stmt *namesMatch = nullptr;
-    sqlite3_stmt *indexedWord = nullptr;
+    sqlite3_stmt *wordsCount = nullptr;
+    sqlite3_stmt *namesCount = nullptr;
 
     // Every statement prepared on the connection, finalized together before it closes.
     std::vector<sqlite3_stmt *> all;
@@ -152,7 +153,13 @@ const StatementDef statementDefs[] = {
      Needs::TextIndex},
     {&S::namesMatch, "SELECT rowid FROM dreams_names WHERE dreams_names MATCH ?1",
      Needs::TextIndex},
-    {&S::indexedWord, "SELECT 1 FROM dreams_words_terms WHERE term>=?1 AND term<?2 LIMIT 1",
+    {&S::wordsCount,
+     "SELECT count(*) FROM (SELECT 1 FROM dreams_words_terms WHERE term>=?1 AND term<?2"
+     " LIMIT ?3)",
+     Needs::TextIndex},
+    {&S::namesCount,
+     "SELECT count(*) FROM (SELECT 1 FROM dreams_names_terms WHERE term>=?1 AND term<?2"
+     " LIMIT ?3)",
      Needs::TextIndex},
 };
 
@@ -911,7 +918,7 @@ QVector<QPair<qint64, QByteArray>> Storage::idsAfter(const QByteArray &anchor, i
     return ids;
 }
 
-std::vector<qint64> Storage::textCandidates(bool namesOnly, const QByteArray &expression)
+std::vector<qint64> Storage::textCandidates(bool namesOnly, const QByteArray &expression, int limit)
 {
     if (!hasTextIndex())
         throw EngineError(QStringLiteral("La tabla de sueños %1 no tiene índice de búsqueda")
@@ -920,26 +927,26 @@ std::vector<qint64> Storage::textCandidates(bool namesOnly, const QByteArray &ex
     Use use(s);
     sqlite3_bind_text(s, 1, expression.constData(), expression.size(), SQLITE_TRANSIENT);
     std::vector<qint64> ids;
-    int rc;
-    while ((rc = sqlite3_step(s)) == SQLITE_ROW)
+    int rc = SQLITE_DONE;
+    while ((limit <= 0 || int(ids.size()) < limit) && (rc = sqlite3_step(s)) == SQLITE_ROW)
         ids.push_back(sqlite3_column_int64(s, 0));
-    if (rc != SQLITE_DONE)
+    if (rc != SQLITE_DONE && rc != SQLITE_ROW)
         fail(QStringLiteral("No se puede buscar en la tabla de sueños"));
     if (!std::is_sorted(ids.begin(), ids.end()))
         std::sort(ids.begin(), ids.end());
     return ids;
 }
 
-bool Storage::hasIndexedWord(const QByteArray &from, const QByteArray &to)
+int Storage::indexedWords(bool namesOnly, const QByteArray &from, const QByteArray &to, int cap)
 {
     if (!hasTextIndex())
-        return false;
-    sqlite3_stmt *s = m_stmts->indexedWord;
+        return 0;
+    sqlite3_stmt *s = namesOnly ? m_stmts->namesCount : m_stmts->wordsCount;
     Use use(s);
     sqlite3_bind_text(s, 1, from.constData(), from.size(), SQLITE_TRANSIENT);
     sqlite3_bind_text(s, 2, to.constData(), to.size(), SQLITE_TRANSIENT);
-    const int rc = sqlite3_step(s);
-    if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+    sqlite3_bind_int(s, 3, cap);
+    if (sqlite3_step(s) != SQLITE_ROW)
         fail(QStringLiteral("No se puede buscar en la tabla de sueños"));
-    return rc == SQLITE_ROW;
+    return sqlite3_column_int(s, 0);
 }

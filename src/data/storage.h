@@ -137,9 +137,11 @@ public:
     std::optional<TextRow> textRowById(qint64 id, bool namesOnly = false);
     QVector<QPair<qint64, QByteArray>> idsAfter(const QByteArray &anchor, int count);
     // The ids, ascending, of the entries whose words match an expression of the index, over
-    // the names only or over all the texts; whether the index holds a word in [from, to).
-    std::vector<qint64> textCandidates(bool namesOnly, const QByteArray &expression);
-    bool hasIndexedWord(const QByteArray &from, const QByteArray &to);
+    // the names only or over all the texts (at most limit of them, when limit > 0: the
+    // first ones the index gives); how many times, up to cap, the index holds a word in
+    // [from, to), over the names or over all the texts.
+    std::vector<qint64> textCandidates(bool namesOnly, const QByteArray &expression, int limit = 0);
+    int indexedWords(bool namesOnly, const QByteArray &from, const QByteArray &to, int cap);
 
     // Integrity problems found by the engine's check and the table's own checks, the index
     // of words among them; empty when the table is sound. progress, when given, is told how

@@ -10,7 +10,6 @@
 #include <sqlite3.h>
 
 #include <algorithm>
-#include <array>
 #include <deque>
 
 // ---- The word splitter ----------------------------------------------------------------------
@@ -230,14 +229,16 @@ TextPiece pieceOf(const SearchQuery &query, const QString &text, int maxChars)
 
 namespace {
 
-// The rows a search reads before it knows whether its matches are many: when fewer than
-// ProbeMatches of them belong to a group, the group's entries are few enough to be found
-// through the index.
-constexpr int ProbeRows = 200;
-constexpr int ProbeMatches = 20;
-// Up to this many entries that the index gives are put in name order at once; more are met
-// while walking the order of the names.
+// With the index, a group first asks it how often each word is there: when one is there at
+// most SortedCandidates times, the entries that hold every word are put in name order at
+// once. More are found by reading the rows
+// in name order, where the first results come soonest, but only while they come often
+// enough: when none of the first ProbeRows rows belongs to the group, or fewer than one in
+// four of the first WalkRows, the rest comes from the index, met while walking the order of
+// the names.
 constexpr int SortedCandidates = 1000;
+constexpr int ProbeRows = 200;
+constexpr int WalkRows = 2000;
 // Rows read from the table at a time, and ids from the order of the names.
 constexpr int Batch = 64;
 constexpr int IdBatch = 1024;
@@ -249,18 +250,18 @@ enum class Group {
     Numbers,      // the notes and number fields hold every number
 };
 
-enum class Phase { Probe, Walk, Sorted, Hashed, Done };
+enum class Phase { Walk, Sorted, Hashed, Done };
 
 struct GroupState
 {
     explicit GroupState(Group g) : group(g) {}
 
     Group group;
-    Phase phase = Phase::Probe;
+    Phase phase = Phase::Walk;
     QByteArray position; // sort key of the last entry looked at, in name order
-    int probed = 0;
+    bool askedIndex = false;
+    int walked = 0;
     int matched = 0;
-    std::array<int, SearchQuery::MaxTerms> termRows{}; // probed rows holding each term
     std::vector<qint64> candidates; // ids the index gave: ascending (Hashed), in order (Sorted)
     size_t nextCandidate = 0;       // Sorted
 };
@@ -326,10 +327,15 @@ struct TextSearch::State
     void step(GroupState &g);
     void walk(GroupState &g);
     void useIndex(GroupState &g);
+    void putInOrder(GroupState &g);
+    bool hasRareTerm(const GroupState &g);
+    int leadingZerosInIndex();
+    static bool namesOnly(const GroupState &g) { return g.group == Group::NameHoldsAll; }
     void stepSorted(GroupState &g);
     void stepHashed(GroupState &g);
     void keep(const TextRow &row);
     QByteArray expression(int term);
+    QByteArray expression(); // every term
 
     Storage &storage;
     SearchQuery query;
@@ -370,7 +376,6 @@ void TextSearch::State::keep(const TextRow &given)
 void TextSearch::State::step(GroupState &g)
 {
     switch (g.phase) {
-    case Phase::Probe:
     case Phase::Walk:
         walk(g);
         break;
@@ -385,55 +390,74 @@ void TextSearch::State::step(GroupState &g)
     }
 }
 
-// Reads the next rows in name order and keeps those that belong to the group. While probing,
-// counts them, and turns to the index once the group shows few matches.
+// Reads the next rows in name order and keeps those that belong to the group; turns to the
+// index when it knows few enough entries, or once the rows read show few matches.
 void TextSearch::State::walk(GroupState &g)
 {
-    const QVector<TextRow> rows =
-        storage.textRowsAfter(g.position, Batch, g.group == Group::NameHoldsAll);
+    if (index && !g.askedIndex) {
+        g.askedIndex = true;
+        if (hasRareTerm(g)) {
+            g.candidates = storage.textCandidates(namesOnly(g), expression());
+            putInOrder(g);
+            return;
+        }
+    }
+    const QVector<TextRow> rows = storage.textRowsAfter(g.position, Batch, namesOnly(g));
     if (rows.isEmpty()) {
         g.phase = Phase::Done;
         return;
     }
     for (const TextRow &row : rows) {
         g.position = row.sortKey;
-        const Verdict v = judge(query, g.group, row);
-        if (v.belongs)
+        const bool belongs = judge(query, g.group, row).belongs;
+        if (belongs)
             keep(row);
-        if (g.phase != Phase::Probe)
-            continue;
-        ++g.probed;
-        g.matched += v.belongs;
-        for (int t = 0; t < query.terms().size(); ++t)
-            g.termRows[size_t(t)] += (v.terms >> t) & 1;
-        if (g.matched >= ProbeMatches) {
-            g.phase = Phase::Walk;
-        } else if (g.probed >= ProbeRows) {
-            if (index)
-                useIndex(g);
-            else
-                g.phase = Phase::Walk;
-            return;
-        }
+        ++g.walked;
+        g.matched += belongs;
     }
+    if (index && ((g.walked >= ProbeRows && g.matched == 0) ||
+                  (g.walked >= WalkRows && 4 * g.matched < g.walked)))
+        useIndex(g);
 }
 
-// The index gives the entries that hold the group's rarest word (as the probe saw them):
-// every entry of the group is among them. Few are put in name order at once; many are met
-// while walking the order.
+// Whether the index holds a word of the query at most SortedCandidates times: then the
+// entries that hold every word are fewer still.
+bool TextSearch::State::hasRareTerm(const GroupState &g)
+{
+    for (int t = 0; t < query.terms().size(); ++t) {
+        const SearchTerm &term = query.terms().at(t);
+        int held = 0;
+        if (term.number) {
+            for (int zeros = 0; zeros <= leadingZerosInIndex(); ++zeros) {
+                const QByteArray form = QByteArray(zeros, '0') + term.text;
+                held +=
+                    storage.indexedWords(namesOnly(g), form, form + '\x01', SortedCandidates + 1);
+            }
+        } else {
+            held = storage.indexedWords(namesOnly(g), term.text, term.text + '\xff',
+                                        SortedCandidates + 1);
+        }
+        if (held <= SortedCandidates)
+            return true;
+    }
+    return false;
+}
+
+// The entries the index gives for every word: every entry of the group is among them, met
+// while walking the order of the names.
 void TextSearch::State::useIndex(GroupState &g)
 {
-    int rarest = 0;
-    for (int t = 1; t < query.terms().size(); ++t) {
-        if (g.termRows[size_t(t)] < g.termRows[size_t(rarest)])
-            rarest = t;
-    }
-    g.candidates = storage.textCandidates(g.group == Group::NameHoldsAll, expression(rarest));
-    if (g.candidates.size() > size_t(SortedCandidates)) {
+    g.candidates = storage.textCandidates(namesOnly(g), expression());
+    if (g.candidates.size() <= size_t(SortedCandidates))
+        putInOrder(g);
+    else
         g.phase = Phase::Hashed;
-        return;
-    }
-    std::vector<std::pair<QByteArray, qint64>> after; // those after the probe, by sort key
+}
+
+// The candidates after the position, in name order.
+void TextSearch::State::putInOrder(GroupState &g)
+{
+    std::vector<std::pair<QByteArray, qint64>> after;
     for (qint64 id : std::as_const(g.candidates)) {
         if (std::optional<TextRow> row = storage.textRowById(id, true)) {
             QByteArray key = Collation::sortKey(QString::fromUtf8(row->name));
@@ -445,6 +469,7 @@ void TextSearch::State::useIndex(GroupState &g)
     g.candidates.clear();
     for (const auto &k : after)
         g.candidates.push_back(k.second);
+    g.nextCandidate = 0;
     g.phase = Phase::Sorted;
 }
 
@@ -491,16 +516,29 @@ QByteArray TextSearch::State::expression(int term)
     const SearchTerm &t = query.terms().at(term);
     if (!t.number)
         return quotedWord(t.text) + '*';
-    if (leadingZeros < 0) {
-        leadingZeros = 0;
-        while (storage.hasIndexedWord(QByteArray(leadingZeros + 1, '0'),
-                                      QByteArray(leadingZeros, '0') + '1'))
-            ++leadingZeros;
-    }
     QByteArrayList forms;
-    for (int zeros = 0; zeros <= leadingZeros; ++zeros)
+    for (int zeros = 0; zeros <= leadingZerosInIndex(); ++zeros)
         forms << quotedWord(QByteArray(zeros, '0') + t.text);
     return forms.join(" OR ");
+}
+
+int TextSearch::State::leadingZerosInIndex()
+{
+    if (leadingZeros < 0) {
+        leadingZeros = 0;
+        while (storage.indexedWords(false, QByteArray(leadingZeros + 1, '0'),
+                                    QByteArray(leadingZeros, '0') + '1', 1))
+            ++leadingZeros;
+    }
+    return leadingZeros;
+}
+
+QByteArray TextSearch::State::expression()
+{
+    QByteArrayList terms;
+    for (int t = 0; t < query.terms().size(); ++t)
+        terms << '(' + expression(t) + ')';
+    return terms.join(" AND ");
 }
 
 TextSearch::TextSearch(Storage &storage, const QString &text)

@@ -34,7 +34,8 @@ const Entry entries[] = {
     {"Río", "Agua que corre, y algo de dinero.", "7 y 47.", "5"},
     {"Relleno alfa beta", "Relleno.", nullptr, nullptr},
 };
-constexpr int Fillers = 2400; // "Relleno NNNN", alfa in even ones, beta in odd ones
+// "Relleno NNNN": alfa in even ones, beta in odd ones, gamma in the second half.
+constexpr int Fillers = 2400;
 
 QStringList namesOf(Storage &storage, const QString &text)
 {
@@ -74,6 +75,7 @@ private slots:
     void initTestCase();
     void finds_data();
     void finds();
+    void manyResults();
     void pieceMarksTheMatch();
     void indexFollowsEveryChange();
     void checkFindsAStaleIndex();
@@ -102,7 +104,9 @@ void TestTextSearch::initTestCase()
         for (int i = 0; i < Fillers; ++i)
             storage.insertRow(
                 rowOf(QStringLiteral("Relleno %1").arg(i, 4, 10, QLatin1Char('0')),
-                      i % 2 ? QStringLiteral("Relleno beta.") : QStringLiteral("Relleno alfa.")));
+                      QStringLiteral("Relleno %1%2.")
+                          .arg(i % 2 ? QStringLiteral("beta") : QStringLiteral("alfa"),
+                               i >= Fillers / 2 ? QStringLiteral(" gamma") : QString())));
         storage.commit();
         QVERIFY(storage.hasTextIndex());
     }
@@ -159,6 +163,22 @@ void TestTextSearch::finds()
         Storage storage;
         storage.open(dir, Storage::Access::ReadOnly);
         QCOMPARE(namesOf(storage, text), names);
+    }
+}
+
+// Many entries hold the words, read in name order or met through the index.
+void TestTextSearch::manyResults()
+{
+    QStringList gamma;
+    for (int i = Fillers / 2; i < Fillers; ++i)
+        gamma << QStringLiteral("Relleno %1").arg(i, 4, 10, QLatin1Char('0'));
+    for (const QString &dir : {m_withIndex, m_without}) {
+        Storage storage;
+        storage.open(dir, Storage::Access::ReadOnly);
+        QCOMPARE(namesOf(storage, QStringLiteral("gamma")), gamma);
+        const QStringList relleno = namesOf(storage, QStringLiteral("relleno"));
+        QCOMPARE(relleno.size(), Fillers + 1);
+        QCOMPARE(relleno.last(), QStringLiteral("Relleno alfa beta"));
     }
 }
 
