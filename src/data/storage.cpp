@@ -55,9 +55,10 @@ struct Storage::Statements
     sqlite3_stmt *atRankFrom = nullptr;
     sqlite3_stmt *textRowsAfter = nullptr;
     sqlite3_stmt *textNamesAfter = nullptr;
+    sqlite3_stmt *matchingRowsAfter = nullptr;
+    sqlite3_stmt *matchingNamesAfter = nullptr;
     sqlite3_stmt *textById = nullptr;
     sqlite3_stmt *nameById = nullptr;
-    sqlite3_stmt *idsAfter = nullptr;
     sqlite3_stmt *wordsMatch = nullptr;
     sqlite3_stmt *namesMatch = nullptr;
     sqlite3_stmt *wordsCount = nullptr;
@@ -147,11 +148,17 @@ const StatementDef statementDefs[] = {
     {&S::textById, "SELECT id, name, meaning, notes, lucky, affine FROM dreams WHERE id=?1",
      Needs::Reading},
     {&S::nameById, "SELECT id, name FROM dreams WHERE id=?1", Needs::Reading},
-    {&S::idsAfter, "SELECT id, skey FROM dreams WHERE skey>?1 ORDER BY skey LIMIT ?2",
-     Needs::Reading},
     {&S::wordsMatch, "SELECT rowid FROM dreams_words WHERE dreams_words MATCH ?1",
      Needs::TextIndex},
     {&S::namesMatch, "SELECT rowid FROM dreams_names WHERE dreams_names MATCH ?1",
+     Needs::TextIndex},
+    {&S::matchingRowsAfter,
+     "SELECT id, name, meaning, notes, lucky, affine, skey FROM dreams WHERE skey>?1 AND id IN"
+     " (SELECT rowid FROM dreams_words WHERE dreams_words MATCH ?3) ORDER BY skey LIMIT ?2",
+     Needs::TextIndex},
+    {&S::matchingNamesAfter,
+     "SELECT id, name, skey FROM dreams WHERE skey>?1 AND id IN"
+     " (SELECT rowid FROM dreams_names WHERE dreams_names MATCH ?3) ORDER BY skey LIMIT ?2",
      Needs::TextIndex},
     {&S::wordsCount,
      "SELECT count(*) FROM (SELECT 1 FROM dreams_words_terms WHERE term>=?1 AND term<?2"
@@ -872,13 +879,21 @@ TextRow textRow(sqlite3_stmt *s, bool namesOnly)
 
 } // namespace
 
-QVector<TextRow> Storage::textRowsAfter(const QByteArray &anchor, int count, bool namesOnly)
+QVector<TextRow> Storage::textRowsAfter(const QByteArray &anchor, int count, bool namesOnly,
+                                        const QByteArray &expression)
 {
-    sqlite3_stmt *s = namesOnly ? m_stmts->textNamesAfter : m_stmts->textRowsAfter;
+    if (!expression.isEmpty() && !hasTextIndex())
+        throw EngineError(QStringLiteral("La tabla de sueños %1 no tiene índice de búsqueda")
+                              .arg(QDir::toNativeSeparators(m_path)));
+    sqlite3_stmt *s = expression.isEmpty()
+                          ? (namesOnly ? m_stmts->textNamesAfter : m_stmts->textRowsAfter)
+                          : (namesOnly ? m_stmts->matchingNamesAfter : m_stmts->matchingRowsAfter);
     const int keyColumn = namesOnly ? 2 : 6;
     Use use(s);
     bindBlob(s, 1, anchor);
     sqlite3_bind_int(s, 2, count);
+    if (!expression.isEmpty())
+        sqlite3_bind_text(s, 3, expression.constData(), expression.size(), SQLITE_TRANSIENT);
     QVector<TextRow> rows;
     int rc;
     while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
@@ -901,21 +916,6 @@ std::optional<TextRow> Storage::textRowById(qint64 id, bool namesOnly)
     if (rc != SQLITE_ROW)
         fail(QStringLiteral("No se puede leer la tabla de sueños"));
     return textRow(s, namesOnly);
-}
-
-QVector<QPair<qint64, QByteArray>> Storage::idsAfter(const QByteArray &anchor, int count)
-{
-    sqlite3_stmt *s = m_stmts->idsAfter;
-    Use use(s);
-    bindBlob(s, 1, anchor);
-    sqlite3_bind_int(s, 2, count);
-    QVector<QPair<qint64, QByteArray>> ids;
-    int rc;
-    while ((rc = sqlite3_step(s)) == SQLITE_ROW)
-        ids.append({sqlite3_column_int64(s, 0), columnBlob(s, 1).toByteArray()});
-    if (rc != SQLITE_DONE)
-        fail(QStringLiteral("No se puede leer la tabla de sueños"));
-    return ids;
 }
 
 std::vector<qint64> Storage::textCandidates(bool namesOnly, const QByteArray &expression, int limit)

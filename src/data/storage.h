@@ -132,10 +132,11 @@ public:
     bool buildTextIndex(const std::function<bool(qint64 done, qint64 total)> &progress);
     const TextTokenizer &textTokenizer();
     // Entries' texts in name order after an anchor (an empty one: from the start), one entry's
-    // texts (only the names when namesOnly), ids and sort keys in name order after an anchor.
-    QVector<TextRow> textRowsAfter(const QByteArray &anchor, int count, bool namesOnly);
+    // texts (only the names when namesOnly).
+    // With an expression of the index, only the entries that match it.
+    QVector<TextRow> textRowsAfter(const QByteArray &anchor, int count, bool namesOnly,
+                                   const QByteArray &expression = QByteArray());
     std::optional<TextRow> textRowById(qint64 id, bool namesOnly = false);
-    QVector<QPair<qint64, QByteArray>> idsAfter(const QByteArray &anchor, int count);
     // The ids, ascending, of the entries whose words match an expression of the index, over
     // the names only or over all the texts (at most limit of them, when limit > 0: the
     // first ones the index gives); how many times, up to cap, the index holds a word in

@@ -231,17 +231,16 @@ namespace {
 
 // With the index, a group first asks it how often each word is there: when one is there at
 // most SortedCandidates times, the entries that hold every word are put in name order at
-// once. More are found by reading the rows
-// in name order, where the first results come soonest, but only while they come often
-// enough: when none of the first ProbeRows rows belongs to the group, or fewer than one in
-// four of the first WalkRows, the rest comes from the index, met while walking the order of
-// the names.
+// once. Otherwise the rows are read in name order, where the first results come soonest,
+// but only while they come often enough: when none of the first ProbeRows rows belongs to
+// the group, or fewer than one in four of the first WalkRows, the engine reads on in name
+// order only the entries that the index says hold every word.
 constexpr int SortedCandidates = 1000;
 constexpr int ProbeRows = 200;
 constexpr int WalkRows = 2000;
-// Rows read from the table at a time, and ids from the order of the names.
+// Rows read from the table at a time.
 constexpr int Batch = 64;
-constexpr int IdBatch = 1024;
+constexpr int MaxBatch = 4096;
 
 // The groups of results, best first.
 enum class Group {
@@ -250,7 +249,7 @@ enum class Group {
     Numbers,      // the notes and number fields hold every number
 };
 
-enum class Phase { Walk, Sorted, Hashed, Done };
+enum class Phase { Walk, Sorted, Matched, Done };
 
 struct GroupState
 {
@@ -262,8 +261,10 @@ struct GroupState
     bool askedIndex = false;
     int walked = 0;
     int matched = 0;
-    std::vector<qint64> candidates; // ids the index gave: ascending (Hashed), in order (Sorted)
+    std::vector<qint64> candidates; // Sorted: the ids the index gave, in name order
     size_t nextCandidate = 0;       // Sorted
+    QByteArray allTerms;            // Matched: the index's expression for every word
+    int batch = Batch;              // Matched: rows read at a time, more each time
 };
 
 // Which terms a row holds where the group looks, and whether it belongs to the group.
@@ -332,7 +333,7 @@ struct TextSearch::State
     int leadingZerosInIndex();
     static bool namesOnly(const GroupState &g) { return g.group == Group::NameHoldsAll; }
     void stepSorted(GroupState &g);
-    void stepHashed(GroupState &g);
+    void stepMatched(GroupState &g);
     void keep(const TextRow &row);
     QByteArray expression(int term);
     QByteArray expression(); // every term
@@ -382,8 +383,8 @@ void TextSearch::State::step(GroupState &g)
     case Phase::Sorted:
         stepSorted(g);
         break;
-    case Phase::Hashed:
-        stepHashed(g);
+    case Phase::Matched:
+        stepMatched(g);
         break;
     case Phase::Done:
         break;
@@ -447,11 +448,8 @@ bool TextSearch::State::hasRareTerm(const GroupState &g)
 // while walking the order of the names.
 void TextSearch::State::useIndex(GroupState &g)
 {
-    g.candidates = storage.textCandidates(namesOnly(g), expression());
-    if (g.candidates.size() <= size_t(SortedCandidates))
-        putInOrder(g);
-    else
-        g.phase = Phase::Hashed;
+    g.allTerms = expression();
+    g.phase = Phase::Matched;
 }
 
 // The candidates after the position, in name order.
@@ -490,23 +488,18 @@ void TextSearch::State::stepSorted(GroupState &g)
 
 // Walks the order of the names through its index alone, reading only the entries the index
 // gave.
-void TextSearch::State::stepHashed(GroupState &g)
+void TextSearch::State::stepMatched(GroupState &g)
 {
-    const QVector<QPair<qint64, QByteArray>> ids = storage.idsAfter(g.position, IdBatch);
-    if (ids.isEmpty()) {
-        g.candidates.clear();
+    const QVector<TextRow> rows =
+        storage.textRowsAfter(g.position, g.batch, namesOnly(g), g.allTerms);
+    for (const TextRow &row : rows) {
+        g.position = row.sortKey;
+        if (judge(query, g.group, row).belongs)
+            keep(row);
+    }
+    if (rows.size() < g.batch)
         g.phase = Phase::Done;
-        return;
-    }
-    const bool namesOnly = g.group == Group::NameHoldsAll;
-    for (const auto &id : ids) {
-        g.position = id.second;
-        if (!std::binary_search(g.candidates.begin(), g.candidates.end(), id.first))
-            continue;
-        std::optional<TextRow> row = storage.textRowById(id.first, namesOnly);
-        if (row && judge(query, g.group, *row).belongs)
-            keep(*row);
-    }
+    g.batch = qMin(2 * g.batch, MaxBatch);
 }
 
 // The index's expression for a term: the words it begins, or the number with any zeros the
