@@ -63,6 +63,8 @@ const Part Parts[] = {
 };
 constexpr int PartCount = int(sizeof Parts / sizeof *Parts);
 
+int buildBatch = 5000; // entries indexed at a time while making the index
+
 // One statement, finalized when it goes out of scope.
 class Statement
 {
@@ -70,12 +72,13 @@ public:
     Statement(sqlite3 *db, const char *sql)
     {
         m_rc = sqlite3_prepare_v2(db, sql, -1, &m_s, nullptr);
+        m_prepared = m_rc == SQLITE_OK;
     }
     ~Statement() { sqlite3_finalize(m_s); }
     Statement(const Statement &) = delete;
     Statement &operator=(const Statement &) = delete;
 
-    bool ok() const { return m_rc == SQLITE_OK; }
+    bool ok() const { return m_prepared; }
     sqlite3_stmt *get() const { return m_s; }
     // Steps; false at the end. rc() tells an error from the end.
     bool row()
@@ -102,6 +105,7 @@ public:
 private:
     sqlite3_stmt *m_s = nullptr;
     int m_rc;
+    bool m_prepared;
 };
 
 [[noreturn]] void fail(sqlite3 *db, const QString &path, int rc)
@@ -243,6 +247,11 @@ TextIndex::State TextIndex::state(sqlite3 *db)
     return found == PartCount ? State::Complete : State::Incomplete;
 }
 
+void TextIndex::setBuildBatch(int entries)
+{
+    buildBatch = entries;
+}
+
 const char *TextIndex::tableName(bool namesOnly)
 {
     return namesOnly ? "dreams_names" : "dreams_words";
@@ -263,7 +272,6 @@ bool TextIndex::build(sqlite3 *db, const QString &path,
     drop(db, path); // what an incomplete index left
     if (int rc = sqlite3_exec(db, Sql, nullptr, nullptr, nullptr))
         fail(db, path, rc);
-    constexpr int Batch = 5000;
     const qint64 total = countRows(db);
     Statement upTo(db, "SELECT max(id) FROM (SELECT id FROM dreams WHERE id > ?1 ORDER BY id "
                        "LIMIT ?2)");
@@ -277,7 +285,7 @@ bool TextIndex::build(sqlite3 *db, const QString &path,
         if (!progress(done, total))
             return false;
         sqlite3_bind_int64(upTo.get(), 1, last);
-        sqlite3_bind_int(upTo.get(), 2, Batch);
+        sqlite3_bind_int(upTo.get(), 2, buildBatch);
         const bool more = upTo.row() && sqlite3_column_type(upTo.get(), 0) != SQLITE_NULL;
         const qint64 next = more ? upTo.integer(0) : 0;
         upTo.reset();
@@ -295,7 +303,7 @@ bool TextIndex::build(sqlite3 *db, const QString &path,
                 fail(db, path, rc);
         }
         last = next;
-        done = qMin(total, done + Batch);
+        done = qMin(total, done + buildBatch);
     }
     return progress(total, total);
 }

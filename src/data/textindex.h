@@ -41,6 +41,8 @@ const char *tableName(bool namesOnly);
 bool build(sqlite3 *db, const QString &path,
            const std::function<bool(qint64 done, qint64 total)> &progress);
 
+void setBuildBatch(int entries); // for tests; default 5000
+
 // Removes the index (what there is of it), in the caller's write transaction: a table as it
 // was before the index existed. Throws EngineError.
 void drop(sqlite3 *db, const QString &path);

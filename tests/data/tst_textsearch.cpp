@@ -286,12 +286,16 @@ void TestTextSearch::indexIsMadeOnFirstNeed()
     QVERIFY(!storage.hasTextIndex());
     QCOMPARE(TextIndex::state(storage.handle()), TextIndex::State::Absent);
     told.clear();
+    TextIndex::setBuildBatch(700); // in several steps
     QVERIFY(storage.buildTextIndex([&](qint64 done, qint64) {
         told << done;
         return true;
     }));
+    TextIndex::setBuildBatch(5000);
+    QCOMPARE(told.size(), 6);
     QCOMPARE(told.last(), qint64(std::size(entries)) + Fillers);
     QVERIFY(storage.hasTextIndex());
+    QCOMPARE(namesOf(storage, QStringLiteral("gamma")).size(), Fillers / 2);
     QVERIFY(TextSearch(storage, QStringLiteral("x")).usesIndex());
     QCOMPARE(storage.check(), QStringList{});
     // A reader that cannot write searches by reading the rows.
