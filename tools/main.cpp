@@ -1,11 +1,13 @@
 // dreambook-db: makes, fills, exports, checks, backs up and restores the dream table of a
-// database directory, the things the program itself deliberately does not do.
+// database directory, the things the program itself deliberately does not do, and finds
+// entries by the words of their texts or by number.
 
 #include "dictionaryio.h"
 #include "errors.h"
 #include "progressline.h"
 #include "storage.h"
 #include "tablefile.h"
+#include "textsearch.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -70,6 +72,7 @@ struct Command
     QVector<Option> options;
     QString help;
     std::function<int(const Arguments &)> run;
+    QString more = {}; // further positional arguments it takes, e.g. "[PALABRAS...]"
 };
 
 QString programName()
@@ -99,6 +102,8 @@ QString optionText(const Option &option)
 QString synopsis(const Command &command)
 {
     QString text = command.name + QLatin1Char(' ') + command.arguments.join(QLatin1Char(' '));
+    if (!command.more.isEmpty())
+        text += QLatin1Char(' ') + command.more;
     for (const Option &option : command.options)
         text += QStringLiteral(" [%1]").arg(optionText(option));
     return text;
@@ -195,7 +200,7 @@ int parse(const Command &command, const QStringList &args, Arguments *parsed)
         return usageError(where,
                           QStringLiteral("falta el argumento %1").arg(command.arguments.at(given)),
                           synopsis(command));
-    if (given > command.arguments.size())
+    if (given > command.arguments.size() && command.more.isEmpty())
         return usageError(where,
                           QStringLiteral("argumento inesperado: %1")
                               .arg(parsed->positional.at(command.arguments.size())),
@@ -378,6 +383,85 @@ int runRestore(const Arguments &args)
                                 .arg(shown(Storage::tablePath(dir)), shown(file)));
 }
 
+// A line of output: the text on one line.
+QString oneLine(QString text)
+{
+    for (QChar &c : text) {
+        if (c.category() == QChar::Other_Control || c == QChar::LineSeparator ||
+            c == QChar::ParagraphSeparator)
+            c = QLatin1Char(' ');
+    }
+    return text;
+}
+
+// Makes the index of words of a table made before it existed, once, with the progress line.
+// Answers false when this user cannot write the table: the search then reads the rows.
+bool buildIndex(const QString &dir)
+{
+    Storage writer;
+    writer.open(dir);
+    if (writer.isReadOnly())
+        return false;
+    ProgressLine progress(QStringLiteral("entradas en el índice de búsqueda (solo esta vez)"));
+    writer.buildTextIndex([&](qint64 done, qint64) {
+        progress.show(done);
+        return true;
+    });
+    return true;
+}
+
+const Command *findCommand(const QString &name);
+
+int findUsage(const QString &problem)
+{
+    return usageError(programName() + QStringLiteral(" find"), problem,
+                      synopsis(*findCommand(QStringLiteral("find"))));
+}
+
+bool isNumber(const QString &text)
+{
+    return !text.isEmpty() &&
+           std::all_of(text.begin(), text.end(), [](QChar c) { return c.isDigit(); });
+}
+
+// Exit codes as grep's: 1 says only that nothing was found, so an error is a 2.
+int runFind(const Arguments &args)
+{
+    const QString dir = args.positional[0];
+    QStringList words = args.positional.mid(1);
+    if (args.values.contains(QStringLiteral("number"))) {
+        const QString number = args.values.value(QStringLiteral("number"));
+        if (!words.isEmpty())
+            return findUsage(QStringLiteral("o palabras o --number, no ambas cosas"));
+        if (!isNumber(number))
+            return findUsage(QStringLiteral("--number lleva un número: %1").arg(number));
+        words << number;
+    } else if (words.isEmpty()) {
+        return findUsage(QStringLiteral("falta el argumento PALABRAS"));
+    }
+    try {
+        Storage storage;
+        storage.open(dir, Storage::Access::ReadOnly);
+        if (!storage.hasTextIndex() && buildIndex(dir))
+            storage.open(dir, Storage::Access::ReadOnly);
+        TextSearch search(storage, words.join(QLatin1Char(' ')));
+        if (search.query().isEmpty())
+            return findUsage(QStringLiteral("ninguna palabra que buscar en «%1»")
+                                 .arg(words.join(QLatin1Char(' '))));
+        int found = 0;
+        while (!search.atEnd()) {
+            for (const FoundEntry &e : search.next(1000, 1000)) {
+                out(oneLine(e.name) + QLatin1Char('\t') + e.piece.text);
+                ++found;
+            }
+        }
+        return found ? Success : Failure;
+    } catch (const Error &e) {
+        err(e.message());
+        return UsageError;
+    }
+}
+
 QVector<Command> commands()
 {
     const QString dir = QStringLiteral("CARPETA");
@@ -440,6 +524,26 @@ QVector<Command> commands()
                         "por aplicar a la nueva. Se niega mientras otro programa tiene la tabla "
                         "abierta. Crea la CARPETA si no existe."),
          runRestore},
+        {QStringLiteral("find"),
+         {dir},
+         {{QStringLiteral("number"), QStringLiteral("N"),
+           QStringLiteral("Las entradas que dan el número N: las que lo tienen como número de la "
+                          "suerte, número afín o en los datos de interés.")}},
+         QStringLiteral("Muestra las entradas de la tabla de sueños de la CARPETA que tienen "
+                        "todas las PALABRAS, las mejores primero (aquellas cuyo nombre las tiene "
+                        "todas, luego las demás, cada grupo por orden alfabético), una por línea: "
+                        "el nombre, un tabulador y un trozo del significado alrededor de la "
+                        "primera coincidencia. Las palabras se comparan sin mayúsculas ni "
+                        "acentos, cada una como comienzo de una palabra; un número es un número "
+                        "entero (7 halla 7 y 07, no 17 ni 70). Unas PALABRAS hechas solo de "
+                        "cifras, o --number N, buscan en los números y los datos de interés.\n\n"
+                        "La primera búsqueda en una tabla hecha antes de que existiera el índice "
+                        "de búsqueda lo hace, una sola vez, si la tabla se puede escribir; si no, "
+                        "lee todas las entradas.\n\n"
+                        "Códigos de salida, como los de grep: 0 se encontró algo, 1 no se "
+                        "encontró nada, 2 uso incorrecto o error."),
+         runFind,
+         QStringLiteral("[PALABRAS...]")},
     };
 }
 
@@ -461,7 +565,8 @@ QString topLevelHelp()
         QStringLiteral("Uso: %1 %2\n\n%3\n\nÓrdenes:\n")
             .arg(programName(), topLevelUsage(),
                  wrapped(QStringLiteral("Crea, llena, exporta, comprueba, copia y restaura la "
-                                        "tabla de sueños (%1) de una carpeta de base de datos.")
+                                        "tabla de sueños (%1) de una carpeta de base de datos, "
+                                        "y busca en ella.")
                              .arg(Storage::fileName())));
     for (const Command &c : commands())
         text += QStringLiteral("  %1 %2\n").arg(programName(), synopsis(c));
@@ -472,7 +577,7 @@ QString topLevelHelp()
     }
     return text + QLatin1Char('\n') +
            wrapped(QStringLiteral("«%1 ORDEN --help» describe una orden. Códigos de salida: 0 "
-                                  "éxito, 1 fallo, 2 uso incorrecto.")
+                                  "éxito, 1 fallo (find: nada encontrado), 2 uso incorrecto.")
                        .arg(programName()));
 }
 

@@ -42,7 +42,9 @@ void build(const QString &dir, qint64 rows)
     for (qint64 i = 0; i < rows; ++i) {
         Row row;
         row.values[ImagenOnirica] = name(i);
-        row.values[InterpretacionOnirica] = meaning;
+        row.values[InterpretacionOnirica] = i % RareEvery == RareEvery / 2
+                                                ? meaning + QStringLiteral(" Aparece una quimera.")
+                                                : meaning;
         row.values[DatosDeInteres] = QStringLiteral("Número de la suerte: %1.").arg(i % 100);
         row.values[NDeSuerte] = QString::number(i % 100);
         row.values[NAfin] = QString::number((i * 7) % 100);

@@ -12,6 +12,10 @@ namespace BenchTable {
 // The name of the i-th generated entry: two words and the number, all different.
 QString name(qint64 i);
 
+// The meanings of the entries are all the same, but for one entry in RareEvery whose meaning
+// also holds a rare word, "quimera".
+constexpr qint64 RareEvery = 50000;
+
 // Creates the table in dir with rows generated entries (meanings of about 200 characters),
 // committing every 100,000 rows.
 void build(const QString &dir, qint64 rows);

@@ -15,7 +15,9 @@
 #include "form400.h"
 #include "form99.h"
 #include "formabox.h"
+#include "formabuscar.h"
 #include "formaprimera.h"
+#include "formaprimera_search.h"
 #include "infotexts.h"
 #include "printentry.h"
 #include "printstream.h"
@@ -27,9 +29,12 @@
 #include <QClipboard>
 #include <QDialog>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListView>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
@@ -271,6 +276,27 @@ bool saveDialogs(const QStringList &files, const std::function<void()> &command,
     return saved && pictured == files.size();
 }
 
+// The window "Buscar en el diccionario" with the results of a search for "agua" and the
+// second one current (OUTDIR/formabuscar.png).
+bool saveMeaningSearch(Roster &r, const QString &outDir)
+{
+    TFormBuscar *window = meaningSearchWindow(r.FORMAPRIMERA());
+    window->prepareIndex();
+    window->show();
+    window->EditBuscar->setText(QStringLiteral("agua"));
+    QElapsedTimer clock;
+    clock.start();
+    do
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    while ((window->isSearching() || window->ListaResultados->model()->rowCount() == 0) &&
+           clock.elapsed() < 10000);
+    window->ListaResultados->setCurrentIndex(window->ListaResultados->model()->index(1, 0));
+    const bool saved =
+        withCaption(window).save(QDir(outDir).filePath(QStringLiteral("formabuscar.png")));
+    window->reject();
+    return saved;
+}
+
 // The search's input box with a name typed in small letters, and the notice that nothing
 // was found (OUTDIR/search-input.png, OUTDIR/search-notfound.png); the print dialog in
 // Spanish, cancelled (OUTDIR/print-dialog.png).
@@ -321,6 +347,10 @@ int main(int argc, char *argv[])
         }
         if (!savePrintouts(roster, outDir)) {
             err << "screenshots: cannot write the printouts\n";
+            return 1;
+        }
+        if (!saveMeaningSearch(roster, outDir)) {
+            err << "screenshots: cannot picture the search in the meanings\n";
             return 1;
         }
         if (!saveCommandDialogs(roster, outDir)) {

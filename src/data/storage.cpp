@@ -5,6 +5,8 @@
 #include "picturecodec.h"
 #include "tableconnection.h"
 #include "tablefile.h"
+#include "textindex.h"
+#include "textsearch.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -51,6 +53,16 @@ struct Storage::Statements
     sqlite3_stmt *keyAfterStep = nullptr;
     sqlite3_stmt *rankFrom = nullptr;
     sqlite3_stmt *atRankFrom = nullptr;
+    sqlite3_stmt *textRowsAfter = nullptr;
+    sqlite3_stmt *textNamesAfter = nullptr;
+    sqlite3_stmt *matchingRowsAfter = nullptr;
+    sqlite3_stmt *matchingNamesAfter = nullptr;
+    sqlite3_stmt *textById = nullptr;
+    sqlite3_stmt *nameById = nullptr;
+    sqlite3_stmt *wordsMatch = nullptr;
+    sqlite3_stmt *namesMatch = nullptr;
+    sqlite3_stmt *wordsCount = nullptr;
+    sqlite3_stmt *namesCount = nullptr;
 
     // Every statement prepared on the connection, finalized together before it closes.
     std::vector<sqlite3_stmt *> all;
@@ -65,61 +77,97 @@ struct Storage::Statements
 namespace {
 
 // The statements the storage prepares when it opens a table: the writing ones only on a
-// table opened for editing.
+// table opened for editing, those that read the index of words only once the table has it.
+enum class Needs { Reading, Writing, TextIndex };
+
 struct StatementDef
 {
     sqlite3_stmt *Storage::Statements::*member;
     const char *sql;
-    bool writes;
+    Needs needs;
 };
 
 using S = Storage::Statements;
 const StatementDef statementDefs[] = {
-    {&S::byId, "SELECT " ROW_COLUMNS " FROM dreams WHERE id=?1", false},
-    {&S::first, "SELECT " ROW_COLUMNS " FROM dreams ORDER BY skey LIMIT 1", false},
-    {&S::last, "SELECT " ROW_COLUMNS " FROM dreams ORDER BY skey DESC LIMIT 1", false},
-    {&S::after, "SELECT " ROW_COLUMNS " FROM dreams WHERE skey>?1 ORDER BY skey LIMIT 1", false},
+    {&S::byId, "SELECT " ROW_COLUMNS " FROM dreams WHERE id=?1", Needs::Reading},
+    {&S::first, "SELECT " ROW_COLUMNS " FROM dreams ORDER BY skey LIMIT 1", Needs::Reading},
+    {&S::last, "SELECT " ROW_COLUMNS " FROM dreams ORDER BY skey DESC LIMIT 1", Needs::Reading},
+    {&S::after, "SELECT " ROW_COLUMNS " FROM dreams WHERE skey>?1 ORDER BY skey LIMIT 1",
+     Needs::Reading},
     {&S::before, "SELECT " ROW_COLUMNS " FROM dreams WHERE skey<?1 ORDER BY skey DESC LIMIT 1",
-     false},
+     Needs::Reading},
     {&S::forwardFrom,
-     "SELECT " ROW_COLUMNS " FROM dreams WHERE skey>?1 ORDER BY skey LIMIT 1 OFFSET ?2", false},
+     "SELECT " ROW_COLUMNS " FROM dreams WHERE skey>?1 ORDER BY skey LIMIT 1 OFFSET ?2",
+     Needs::Reading},
     {&S::backwardFrom,
      "SELECT " ROW_COLUMNS " FROM dreams WHERE skey<?1 ORDER BY skey DESC LIMIT 1 OFFSET ?2",
-     false},
+     Needs::Reading},
     {&S::insert,
      "INSERT INTO dreams (name, meaning, notes, lucky, affine, picture, skey)"
      " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)",
-     true},
+     Needs::Writing},
     {&S::update,
      "UPDATE dreams SET name=?1, meaning=?2, notes=?3, lucky=?4, affine=?5, picture=?6,"
      " skey=?7 WHERE id=?8",
-     true},
-    {&S::remove, "DELETE FROM dreams WHERE id=?1", true},
-    {&S::idOfName, "SELECT id FROM dreams WHERE name=?1", false},
-    {&S::namesAfter, "SELECT id, name FROM dreams WHERE skey>?1 ORDER BY skey LIMIT ?2", false},
+     Needs::Writing},
+    {&S::remove, "DELETE FROM dreams WHERE id=?1", Needs::Writing},
+    {&S::idOfName, "SELECT id FROM dreams WHERE name=?1", Needs::Reading},
+    {&S::namesAfter, "SELECT id, name FROM dreams WHERE skey>?1 ORDER BY skey LIMIT ?2",
+     Needs::Reading},
     {&S::namesFromInclusive, "SELECT id, name FROM dreams WHERE skey>=?1 ORDER BY skey LIMIT ?2",
-     false},
+     Needs::Reading},
     {&S::namesBefore, "SELECT id, name FROM dreams WHERE skey<?1 ORDER BY skey DESC LIMIT ?2",
-     false},
+     Needs::Reading},
     {&S::namesToInclusive, "SELECT id, name FROM dreams WHERE skey<=?1 ORDER BY skey DESC LIMIT ?2",
-     false},
-    {&S::namesFirst, "SELECT id, name FROM dreams ORDER BY skey LIMIT ?1", false},
-    {&S::namesLast, "SELECT id, name FROM dreams ORDER BY skey DESC LIMIT ?1", false},
-    {&S::count, "SELECT count(*) FROM dreams", false},
-    {&S::rank, "SELECT count(*) FROM dreams WHERE skey<?1", false},
-    {&S::atRank, "SELECT " ROW_COLUMNS " FROM dreams ORDER BY skey LIMIT 1 OFFSET ?1", false},
-    {&S::prefixExists, "SELECT 1 FROM dreams WHERE name>=?1 AND name<?2 LIMIT 1", false},
-    {&S::dataVersion, "PRAGMA data_version", false},
-    {&S::namesFirstKey, "SELECT skey FROM dreams ORDER BY skey LIMIT 1", false},
+     Needs::Reading},
+    {&S::namesFirst, "SELECT id, name FROM dreams ORDER BY skey LIMIT ?1", Needs::Reading},
+    {&S::namesLast, "SELECT id, name FROM dreams ORDER BY skey DESC LIMIT ?1", Needs::Reading},
+    {&S::count, "SELECT count(*) FROM dreams", Needs::Reading},
+    {&S::rank, "SELECT count(*) FROM dreams WHERE skey<?1", Needs::Reading},
+    {&S::atRank, "SELECT " ROW_COLUMNS " FROM dreams ORDER BY skey LIMIT 1 OFFSET ?1",
+     Needs::Reading},
+    {&S::prefixExists, "SELECT 1 FROM dreams WHERE name>=?1 AND name<?2 LIMIT 1", Needs::Reading},
+    {&S::dataVersion, "PRAGMA data_version", Needs::Reading},
+    {&S::namesFirstKey, "SELECT skey FROM dreams ORDER BY skey LIMIT 1", Needs::Reading},
     {&S::keyAfterStep, "SELECT skey FROM dreams WHERE skey>=?1 ORDER BY skey LIMIT 1 OFFSET ?2",
-     false},
-    {&S::rankFrom, "SELECT count(*) FROM dreams WHERE skey>=?1 AND skey<?2", false},
+     Needs::Reading},
+    {&S::rankFrom, "SELECT count(*) FROM dreams WHERE skey>=?1 AND skey<?2", Needs::Reading},
     {&S::atRankFrom,
-     "SELECT " ROW_COLUMNS " FROM dreams WHERE skey>=?1 ORDER BY skey LIMIT 1 OFFSET ?2", false},
+     "SELECT " ROW_COLUMNS " FROM dreams WHERE skey>=?1 ORDER BY skey LIMIT 1 OFFSET ?2",
+     Needs::Reading},
     {&S::prefixFirst,
      "SELECT " ROW_COLUMNS " FROM dreams WHERE skey>=?1 AND skey<?2"
      " AND substr(name, 1, ?3)=?4 ORDER BY skey LIMIT 1",
-     false},
+     Needs::Reading},
+    {&S::textRowsAfter,
+     "SELECT id, name, meaning, notes, lucky, affine, skey FROM dreams WHERE skey>?1"
+     " ORDER BY skey LIMIT ?2",
+     Needs::Reading},
+    {&S::textNamesAfter, "SELECT id, name, skey FROM dreams WHERE skey>?1 ORDER BY skey LIMIT ?2",
+     Needs::Reading},
+    {&S::textById, "SELECT id, name, meaning, notes, lucky, affine FROM dreams WHERE id=?1",
+     Needs::Reading},
+    {&S::nameById, "SELECT id, name FROM dreams WHERE id=?1", Needs::Reading},
+    {&S::wordsMatch, "SELECT rowid FROM dreams_words WHERE dreams_words MATCH ?1",
+     Needs::TextIndex},
+    {&S::namesMatch, "SELECT rowid FROM dreams_names WHERE dreams_names MATCH ?1",
+     Needs::TextIndex},
+    {&S::matchingRowsAfter,
+     "SELECT id, name, meaning, notes, lucky, affine, skey FROM dreams WHERE skey>?1 AND id IN"
+     " (SELECT rowid FROM dreams_words WHERE dreams_words MATCH ?3) ORDER BY skey LIMIT ?2",
+     Needs::TextIndex},
+    {&S::matchingNamesAfter,
+     "SELECT id, name, skey FROM dreams WHERE skey>?1 AND id IN"
+     " (SELECT rowid FROM dreams_names WHERE dreams_names MATCH ?3) ORDER BY skey LIMIT ?2",
+     Needs::TextIndex},
+    {&S::wordsCount,
+     "SELECT count(*) FROM (SELECT 1 FROM dreams_words_terms WHERE term>=?1 AND term<?2"
+     " LIMIT ?3)",
+     Needs::TextIndex},
+    {&S::namesCount,
+     "SELECT count(*) FROM (SELECT 1 FROM dreams_names_terms WHERE term>=?1 AND term<?2"
+     " LIMIT ?3)",
+     Needs::TextIndex},
 };
 
 // Resets a statement when it goes out of scope, so that no read stays open.
@@ -274,13 +322,24 @@ void Storage::prepareStatements()
 {
     m_stmts = std::make_unique<Statements>();
     for (const StatementDef &def : statementDefs) {
-        if (!def.writes || !m_readOnly)
+        if (def.needs == Needs::Reading || (def.needs == Needs::Writing && !m_readOnly))
+            m_stmts.get()->*def.member = prepare(def.sql);
+    }
+    if (TextIndex::state(m_db) == TextIndex::State::Complete)
+        prepareTextStatements();
+}
+
+void Storage::prepareTextStatements()
+{
+    for (const StatementDef &def : statementDefs) {
+        if (def.needs == Needs::TextIndex && !(m_stmts.get()->*def.member))
             m_stmts.get()->*def.member = prepare(def.sql);
     }
 }
 
 void Storage::close()
 {
+    m_tokenizer.reset();
     m_sample.clear();
     m_sampleRows = -1;
     m_stmts.reset();
@@ -737,6 +796,7 @@ QStringList Storage::check(const std::function<void(qint64 done)> &progress)
             problems << entry + QStringLiteral(": el gráfico no es un mapa de bits legible");
     }
     sqlite3_finalize(s);
+    problems += TextIndex::check(m_db, textTokenizer());
     commit();
     return problems;
 }
@@ -758,4 +818,135 @@ QStringList Storage::engineCheck()
     if (rc != SQLITE_DONE)
         problems << engineReason(m_db, rc);
     return problems;
+}
+
+bool Storage::hasTextIndex()
+{
+    // Another program may have made it, or removed it, since the table was opened.
+    if (TextIndex::state(m_db) != TextIndex::State::Complete)
+        return false;
+    prepareTextStatements();
+    return true;
+}
+
+bool Storage::buildTextIndex(const std::function<bool(qint64 done, qint64 total)> &progress)
+{
+    checkWritable();
+    begin();
+    try {
+        if (!TextIndex::build(m_db, m_path, progress)) {
+            rollback();
+            return false;
+        }
+        commit();
+    } catch (...) {
+        rollback();
+        throw;
+    }
+    prepareTextStatements();
+    return true;
+}
+
+const TextTokenizer &Storage::textTokenizer()
+{
+    if (!m_tokenizer)
+        m_tokenizer = std::make_unique<TextTokenizer>(m_db);
+    return *m_tokenizer;
+}
+
+namespace {
+
+QByteArray columnUtf8(sqlite3_stmt *s, int col)
+{
+    return QByteArray(reinterpret_cast<const char *>(sqlite3_column_text(s, col)),
+                      sqlite3_column_bytes(s, col));
+}
+
+TextRow textRow(sqlite3_stmt *s, bool namesOnly)
+{
+    TextRow row;
+    row.id = sqlite3_column_int64(s, 0);
+    row.name = columnUtf8(s, 1);
+    row.namesOnly = namesOnly;
+    if (!namesOnly) {
+        row.meaning = columnUtf8(s, 2);
+        row.notes = columnUtf8(s, 3);
+        row.lucky = columnUtf8(s, 4);
+        row.affine = columnUtf8(s, 5);
+    }
+    return row;
+}
+
+} // namespace
+
+QVector<TextRow> Storage::textRowsAfter(const QByteArray &anchor, int count, bool namesOnly,
+                                        const QByteArray &expression)
+{
+    if (!expression.isEmpty() && !hasTextIndex())
+        throw EngineError(QStringLiteral("La tabla de sueños %1 no tiene índice de búsqueda")
+                              .arg(QDir::toNativeSeparators(m_path)));
+    sqlite3_stmt *s = expression.isEmpty()
+                          ? (namesOnly ? m_stmts->textNamesAfter : m_stmts->textRowsAfter)
+                          : (namesOnly ? m_stmts->matchingNamesAfter : m_stmts->matchingRowsAfter);
+    const int keyColumn = namesOnly ? 2 : 6;
+    Use use(s);
+    bindBlob(s, 1, anchor);
+    sqlite3_bind_int(s, 2, count);
+    if (!expression.isEmpty())
+        sqlite3_bind_text(s, 3, expression.constData(), expression.size(), SQLITE_TRANSIENT);
+    QVector<TextRow> rows;
+    int rc;
+    while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
+        rows.append(textRow(s, namesOnly));
+        rows.last().sortKey = columnBlob(s, keyColumn).toByteArray();
+    }
+    if (rc != SQLITE_DONE)
+        fail(QStringLiteral("No se puede leer la tabla de sueños"));
+    return rows;
+}
+
+std::optional<TextRow> Storage::textRowById(qint64 id, bool namesOnly)
+{
+    sqlite3_stmt *s = namesOnly ? m_stmts->nameById : m_stmts->textById;
+    Use use(s);
+    sqlite3_bind_int64(s, 1, id);
+    const int rc = sqlite3_step(s);
+    if (rc == SQLITE_DONE)
+        return std::nullopt;
+    if (rc != SQLITE_ROW)
+        fail(QStringLiteral("No se puede leer la tabla de sueños"));
+    return textRow(s, namesOnly);
+}
+
+std::vector<qint64> Storage::textCandidates(bool namesOnly, const QByteArray &expression, int limit)
+{
+    if (!hasTextIndex())
+        throw EngineError(QStringLiteral("La tabla de sueños %1 no tiene índice de búsqueda")
+                              .arg(QDir::toNativeSeparators(m_path)));
+    sqlite3_stmt *s = namesOnly ? m_stmts->namesMatch : m_stmts->wordsMatch;
+    Use use(s);
+    sqlite3_bind_text(s, 1, expression.constData(), expression.size(), SQLITE_TRANSIENT);
+    std::vector<qint64> ids;
+    int rc = SQLITE_DONE;
+    while ((limit <= 0 || int(ids.size()) < limit) && (rc = sqlite3_step(s)) == SQLITE_ROW)
+        ids.push_back(sqlite3_column_int64(s, 0));
+    if (rc != SQLITE_DONE && rc != SQLITE_ROW)
+        fail(QStringLiteral("No se puede buscar en la tabla de sueños"));
+    if (!std::is_sorted(ids.begin(), ids.end()))
+        std::sort(ids.begin(), ids.end());
+    return ids;
+}
+
+int Storage::indexedWords(bool namesOnly, const QByteArray &from, const QByteArray &to, int cap)
+{
+    if (!hasTextIndex())
+        return 0;
+    sqlite3_stmt *s = namesOnly ? m_stmts->namesCount : m_stmts->wordsCount;
+    Use use(s);
+    sqlite3_bind_text(s, 1, from.constData(), from.size(), SQLITE_TRANSIENT);
+    sqlite3_bind_text(s, 2, to.constData(), to.size(), SQLITE_TRANSIENT);
+    sqlite3_bind_int(s, 3, cap);
+    if (sqlite3_step(s) != SQLITE_ROW)
+        fail(QStringLiteral("No se puede buscar en la tabla de sueños"));
+    return sqlite3_column_int(s, 0);
 }

@@ -17,6 +17,7 @@
 struct sqlite3;
 struct sqlite3_stmt;
 class Connection;
+class TextTokenizer;
 
 // One dream entry as stored. Text fields hold a QString or are null; the picture holds a
 // QByteArray (the stored bytes, exactly as they are in the file) or is null.
@@ -34,6 +35,15 @@ struct RowName
 {
     qint64 id = 0;
     QString name;
+};
+
+// One entry's texts as stored (UTF-8), as the search in the texts reads them (textsearch.h).
+struct TextRow
+{
+    qint64 id = 0;
+    QByteArray name, meaning, notes, lucky, affine;
+    QByteArray sortKey;     // as stored; empty for a row read by id
+    bool namesOnly = false; // only the name was read
 };
 
 // The dream table file "SUEÑOS.db" in a database directory: an SQLite database with one
@@ -114,8 +124,29 @@ public:
     std::optional<Row> rowAtRank(qint64 rank);
     static void setSampling(qint64 minimumRows, int step); // for tests; defaults 20000, 1024
 
-    // Integrity problems found by the engine's check and the table's own checks; empty when
-    // the table is sound. progress, when given, is told how many entries have been checked.
+    // The search in the texts (textsearch.h). Whether the table has its index of words, whole;
+    // making the index on a table made before it existed, in one transaction: progress is
+    // told the entries done and the total, and when it answers false nothing is made and the
+    // answer is false.
+    bool hasTextIndex();
+    bool buildTextIndex(const std::function<bool(qint64 done, qint64 total)> &progress);
+    const TextTokenizer &textTokenizer();
+    // Entries' texts in name order after an anchor (an empty one: from the start), one entry's
+    // texts (only the names when namesOnly).
+    // With an expression of the index, only the entries that match it.
+    QVector<TextRow> textRowsAfter(const QByteArray &anchor, int count, bool namesOnly,
+                                   const QByteArray &expression = QByteArray());
+    std::optional<TextRow> textRowById(qint64 id, bool namesOnly = false);
+    // The ids, ascending, of the entries whose words match an expression of the index, over
+    // the names only or over all the texts (at most limit of them, when limit > 0: the
+    // first ones the index gives); how many times, up to cap, the index holds a word in
+    // [from, to), over the names or over all the texts.
+    std::vector<qint64> textCandidates(bool namesOnly, const QByteArray &expression, int limit = 0);
+    int indexedWords(bool namesOnly, const QByteArray &from, const QByteArray &to, int cap);
+
+    // Integrity problems found by the engine's check and the table's own checks, the index
+    // of words among them; empty when the table is sound. progress, when given, is told how
+    // many entries have been checked.
     QStringList check(const std::function<void(qint64 done)> &progress = {});
 
     static QByteArray sortKeyOf(const Row &row);
@@ -126,6 +157,7 @@ public:
 
 private:
     void prepareStatements();
+    void prepareTextStatements();
     QStringList engineCheck();
     sqlite3_stmt *prepare(const char *sql);
     [[noreturn]] void fail(const QString &what) const;
@@ -154,4 +186,5 @@ private:
     QString m_path;
     bool m_readOnly = false;
     std::unique_ptr<Statements> m_stmts;
+    std::unique_ptr<TextTokenizer> m_tokenizer;
 };

@@ -17,6 +17,8 @@ struct sqlite3_file;
 
 namespace TableSchema {
 constexpr int ApplicationId = 0x4E4F4354; // marks a dream table file
+// The table's format. The index of words (textindex.h) is an optional part that older builds
+// never look for, so it leaves the version as it was.
 constexpr int Version = 1;
 extern const char *const Sql; // the table and its two indexes
 } // namespace TableSchema

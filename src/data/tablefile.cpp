@@ -3,6 +3,7 @@
 #include "errors.h"
 #include "storage.h"
 #include "tableconnection.h"
+#include "textindex.h"
 
 #include <QDir>
 #include <QFile>
@@ -146,7 +147,7 @@ void makeEmptyTable(const QString &path)
     made.exec(QByteArray("PRAGMA journal_mode=WAL; PRAGMA application_id=") +
                   QByteArray::number(TableSchema::ApplicationId) +
                   "; PRAGMA user_version=" + QByteArray::number(TableSchema::Version) +
-                  "; BEGIN; " + TableSchema::Sql + " COMMIT;",
+                  "; BEGIN; " + TableSchema::Sql + TextIndex::Sql + " COMMIT;",
               path);
 }
 

@@ -14,6 +14,7 @@
 #include "fields.h"
 #include "formaprimera_access.h"
 #include "formaprimera_hints.h"
+#include "formaprimera_search.h"
 #include "glyphs.h"
 #include "memo.h"
 #include "modal.h"
@@ -369,6 +370,7 @@ TFORMAPRIMERA::TFORMAPRIMERA(const QString &databaseDir, QWidget *parent) : QWid
 
     installHints(this);
     installAccessibility(this);
+    installMeaningSearch(this);
 }
 
 void TFORMAPRIMERA::openTable(const QString &databaseDir)

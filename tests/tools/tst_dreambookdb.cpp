@@ -3,6 +3,7 @@
 
 #include "picturecodec.h"
 #include "storage.h"
+#include "textindex.h"
 #include "toolrun.h"
 
 #include <QStandardPaths>
@@ -80,6 +81,9 @@ private slots:
     void exportImportRoundTrip();
     void sampleExportsToItself();
     void checkFindsSoundAndBrokenTables();
+    void findAnswersAsGrep_data();
+    void findAnswersAsGrep();
+    void findMakesTheIndexOnce();
 
 private:
     QString path(const QString &relative) const { return m_tmp->filePath(relative); }
@@ -110,7 +114,7 @@ void TestDreambookDb::usage_data()
         << QStringLiteral("dreambook-db: opción desconocida: --bogus\nUso: dreambook-db ");
     QTest::newRow("unknown command")
         << QStringList{QStringLiteral("drop")} << 2 << QStringLiteral("orden desconocida: drop");
-    for (const char *c : {"create", "import", "export", "check", "backup", "restore"}) {
+    for (const char *c : {"create", "import", "export", "check", "backup", "restore", "find"}) {
         const QString name = QString::fromLatin1(c);
         QTest::newRow(qPrintable(name + QStringLiteral(" help")))
             << QStringList{name, QStringLiteral("--help")} << 0
@@ -501,6 +505,65 @@ void TestDreambookDb::checkFindsSoundAndBrokenTables()
     QCOMPARE(r.code, 1);
     QVERIFY(r.err.contains(QStringLiteral("no es una tabla de sueños")));
     QCOMPARE(run({QStringLiteral("check"), path(QStringLiteral("none"))}).code, 1);
+}
+
+void TestDreambookDb::findAnswersAsGrep_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("out");
+    auto row = [](const char *tag, QStringList args, int code, const char *out) {
+        QTest::newRow(tag) << args << code << QString::fromUtf8(out);
+    };
+    row("words", {"CORAZON", "amor"}, 0,
+        "Corazón\tEl corazón anuncia amor, afecto y valentía. Un corazón rojo y sano…\n");
+    row("name first", {"sol"}, 0, "Sol\t");
+    row("nothing", {"zzqq"}, 1, "");
+    row("number", {"--number", "7"}, 0, "Anillo\t");
+    row("number with zeros", {"--number=0007"}, 0, "Anillo\t");
+    row("words and --number", {"sol", "--number", "7"}, 2, "");
+    row("--number without a number", {"--number", "siete"}, 2, "");
+    row("no words", {}, 2, "");
+    row("only signs", {"¡!"}, 2, "");
+}
+
+void TestDreambookDb::findAnswersAsGrep()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, code);
+    QFETCH(QString, out);
+    const QString dir = path(QStringLiteral("db"));
+    QCOMPARE(run({QStringLiteral("create"), dir, QStringLiteral("--sample")}).code, 0);
+    const Result r = run(QStringList{QStringLiteral("find"), dir} + args);
+    QCOMPARE(r.code, code);
+    QVERIFY2(out.isEmpty() ? r.out.isEmpty() : r.out.startsWith(out), qPrintable(r.out));
+    if (code == 2)
+        QVERIFY2(r.err.contains(QStringLiteral("Uso: dreambook-db find CARPETA")),
+                 qPrintable(r.err));
+}
+
+// A table made before the index of words existed gets it from its first search.
+void TestDreambookDb::findMakesTheIndexOnce()
+{
+    const QString dir = path(QStringLiteral("db"));
+    QCOMPARE(run({QStringLiteral("create"), dir, QStringLiteral("--sample")}).code, 0);
+    const QStringList find{QStringLiteral("find"), dir, QStringLiteral("sol")};
+    const QString before = run(find).out;
+    {
+        Storage storage;
+        storage.open(dir);
+        storage.begin();
+        TextIndex::drop(storage.handle(), storage.path());
+        storage.commit();
+    }
+    const Result r = run(find);
+    QCOMPARE(r.code, 0);
+    QCOMPARE(r.out, before);
+    QCOMPARE(r.err, QString()); // no progress line off a terminal
+    Storage storage;
+    storage.open(dir, Storage::Access::ReadOnly);
+    QVERIFY(storage.hasTextIndex());
+    QCOMPARE(storage.check(), QStringList{});
 }
 
 QTEST_GUILESS_MAIN(TestDreambookDb)
