@@ -12,8 +12,16 @@ QImage decode(const QByteArray &stored)
     if (stored.isEmpty())
         return picture;
     const QByteArray bitmap = PictureCodec::bitmapFile(stored);
+    // Run-length pixels are expanded here, so that pixels the runs leave out are defined.
     if (PictureCodec::isDecodableBitmap(bitmap))
-        picture.loadFromData(bitmap, "BMP");
+        picture.loadFromData(PictureCodec::uncompressed(bitmap), "BMP");
+    // Pixels may name colours beyond a short colour table: those are black.
+    if (picture.depth() <= 8 && !picture.isNull()) {
+        QVector<QRgb> colors = picture.colorTable();
+        while (colors.size() < (1 << picture.depth()))
+            colors.append(qRgb(0, 0, 0));
+        picture.setColorTable(colors);
+    }
     return picture;
 }
 
