@@ -1,9 +1,10 @@
-// dreambook-db: makes, fills, exports and checks the dream table of a database directory,
-// the things the program itself deliberately does not do.
+// dreambook-db: makes, fills, exports, checks, backs up and restores the dream table of a
+// database directory, the things the program itself deliberately does not do.
 
 #include "dictionaryio.h"
 #include "errors.h"
 #include "storage.h"
+#include "tablefile.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -123,14 +124,6 @@ int parse(const Command &command, const QStringList &args, Arguments *parsed)
     return -1;
 }
 
-// Removes a table made by a create that could not be completed.
-void removeTable(const QString &dir)
-{
-    const QString path = Storage::tablePath(dir);
-    for (const char *suffix : {"", "-wal", "-shm", "-journal"})
-        QFile::remove(path + QLatin1String(suffix));
-}
-
 int runCreate(const Arguments &args)
 {
     const QString dir = args.positional[0];
@@ -138,63 +131,39 @@ int runCreate(const Arguments &args)
                         args.values.contains(QStringLiteral("--sample-dir"));
     const QString path = Storage::tablePath(dir);
     if (QFileInfo::exists(path)) {
-        err(QStringLiteral("%1 already holds a dream table (%2); nothing was changed")
+        err(QStringLiteral("%1 ya contiene una tabla de sueños (%2); no se ha cambiado nada")
                 .arg(shown(dir), shown(path)));
         return Failure;
     }
-
-    DictionaryIO::Loaded loaded;
-    QString csvShown;
+    QString csvPath;
     if (sample) {
         const QString sampleDir =
             args.values.value(QStringLiteral("--sample-dir"), QStringLiteral(NOCTAMBU_SAMPLE_DIR));
-        const QString csvPath = QDir(sampleDir).filePath(DictionaryIO::csvFileName());
-        csvShown = shown(csvPath);
+        csvPath = QDir(sampleDir).filePath(DictionaryIO::csvFileName());
         if (sampleDir.isEmpty() || !QFileInfo(csvPath).isFile()) {
-            err(QStringLiteral("The sample dictionary %1 is missing; give its directory with "
+            err(QStringLiteral("Falta el diccionario de muestra %1; indique su carpeta con "
                                "--sample-dir")
-                    .arg(csvShown));
+                    .arg(shown(csvPath)));
             return Failure;
         }
-        loaded = DictionaryIO::load(csvPath, csvShown);
-        if (!loaded.problems.isEmpty()) {
-            for (const QString &p : std::as_const(loaded.problems))
-                err(p);
-            err(QStringLiteral("The sample dictionary is faulty; nothing was created"));
-            return Failure;
-        }
-    }
-
-    if (!QDir().mkpath(dir)) {
-        err(QStringLiteral("Cannot make the directory %1").arg(shown(dir)));
-        return Failure;
     }
     try {
-        Storage::create(dir);
-    } catch (const Error &e) {
-        err(e.message());
-        return Failure;
-    }
-    if (sample) {
-        QString problem;
-        try {
-            Storage storage;
-            storage.open(dir);
-            problem = DictionaryIO::store(storage, loaded, csvShown);
-        } catch (const Error &e) {
-            problem = e.message();
-        }
-        if (!problem.isEmpty()) {
-            removeTable(dir);
-            err(problem);
-            err(QStringLiteral("Nothing was created"));
+        const DictionaryIO::ImportReport report = DictionaryIO::createTable(dir, csvPath);
+        if (!report.problems.isEmpty()) {
+            for (const QString &p : report.problems)
+                err(p);
+            err(QStringLiteral("El diccionario de muestra tiene errores; no se ha creado nada"));
             return Failure;
         }
-        out(QStringLiteral("Created %1 with the sample dictionary (%2 entries)")
-                .arg(shown(path))
-                .arg(loaded.rows.size()));
-    } else {
-        out(QStringLiteral("Created the empty dream table %1").arg(shown(path)));
+        out(sample ? QStringLiteral("Creada la tabla de sueños %1 con el diccionario de muestra "
+                                    "(%2 entradas)")
+                         .arg(shown(path))
+                         .arg(report.stored)
+                   : QStringLiteral("Creada la tabla de sueños vacía %1").arg(shown(path)));
+    } catch (const Error &e) {
+        err(e.message());
+        err(QStringLiteral("No se ha creado nada"));
+        return Failure;
     }
     return Success;
 }
@@ -207,28 +176,24 @@ int runImport(const Arguments &args)
         Storage storage;
         storage.open(dir);
         if (storage.isReadOnly()) {
-            err(QStringLiteral("The dream table %1 is read-only; nothing was imported")
-                    .arg(shown(Storage::tablePath(dir))));
+            err(QStringLiteral("La tabla de sueños %1 es de solo lectura; no se ha importado nada")
+                    .arg(shown(storage.path())));
             return Failure;
         }
-        const DictionaryIO::Loaded loaded = DictionaryIO::load(csvPath, csvPath);
-        if (!loaded.problems.isEmpty()) {
-            for (const QString &p : loaded.problems)
-                err(p);
-            err(QStringLiteral("Nothing was imported"));
+        const DictionaryIO::ImportReport report =
+            DictionaryIO::importFile(storage, csvPath, shown(csvPath));
+        for (const QString &p : report.problems)
+            err(p);
+        if (!report.problems.isEmpty()) {
+            err(QStringLiteral("No se ha importado nada"));
             return Failure;
         }
-        const QString problem = DictionaryIO::store(storage, loaded, csvPath);
-        if (!problem.isEmpty()) {
-            err(problem);
-            err(QStringLiteral("Nothing was imported"));
-            return Failure;
-        }
-        out(QStringLiteral("Imported %1 entries into %2")
-                .arg(loaded.rows.size())
-                .arg(shown(Storage::tablePath(dir))));
+        out(QStringLiteral("Importadas %1 entradas en %2")
+                .arg(report.stored)
+                .arg(shown(storage.path())));
     } catch (const Error &e) {
         err(e.message());
+        err(QStringLiteral("No se ha importado nada"));
         return Failure;
     }
     return Success;
@@ -240,12 +205,12 @@ int runExport(const Arguments &args)
     const QString outDir = args.positional[1];
     try {
         Storage storage;
-        storage.open(dir);
+        storage.open(dir, Storage::Access::Snapshot);
         QStringList warnings;
         const int count = DictionaryIO::exportTo(storage, outDir, &warnings);
         for (const QString &w : std::as_const(warnings))
-            err(QStringLiteral("warning: ") + w);
-        out(QStringLiteral("Exported %1 entries to %2")
+            err(QStringLiteral("aviso: ") + w);
+        out(QStringLiteral("Exportadas %1 entradas a %2")
                 .arg(count)
                 .arg(shown(QDir(outDir).filePath(DictionaryIO::csvFileName()))));
     } catch (const Error &e) {
@@ -260,21 +225,52 @@ int runCheck(const Arguments &args)
     const QString dir = args.positional[0];
     try {
         Storage storage;
-        storage.open(dir);
+        storage.open(dir, Storage::Access::Snapshot);
         const QStringList problems = storage.check();
-        const QString path = shown(Storage::tablePath(dir));
+        const QString path = shown(storage.path());
         for (const QString &p : problems)
             out(QStringLiteral("%1: %2").arg(path, p));
         if (!problems.isEmpty()) {
-            out(QStringLiteral("%1: %2 problem(s) found").arg(path).arg(problems.size()));
+            out(QStringLiteral("%1: problemas encontrados: %2").arg(path).arg(problems.size()));
             return Failure;
         }
-        out(QStringLiteral("%1: sound, %2 entries").arg(path).arg(storage.rowCount()));
+        out(QStringLiteral("%1: sana, %2 entradas").arg(path).arg(storage.rowCount()));
     } catch (const Error &e) {
         err(e.message());
         return Failure;
     }
     return Success;
+}
+
+// Runs a whole-file operation and reports its outcome.
+int runFileOperation(const std::function<void()> &operation, const QString &done)
+{
+    try {
+        operation();
+    } catch (const Error &e) {
+        err(e.message());
+        return Failure;
+    }
+    out(done);
+    return Success;
+}
+
+int runBackup(const Arguments &args)
+{
+    const QString dir = args.positional[0];
+    const QString file = args.positional[1];
+    return runFileOperation([&] { TableFile::backup(dir, file); },
+                            QStringLiteral("Copiada la tabla de sueños %1 en %2")
+                                .arg(shown(Storage::tablePath(dir)), shown(file)));
+}
+
+int runRestore(const Arguments &args)
+{
+    const QString dir = args.positional[0];
+    const QString file = args.positional[1];
+    return runFileOperation([&] { TableFile::restore(dir, file); },
+                            QStringLiteral("Restaurada la tabla de sueños %1 desde %2")
+                                .arg(shown(Storage::tablePath(dir)), shown(file)));
 }
 
 QVector<Command> commands()
@@ -326,14 +322,35 @@ QVector<Command> commands()
          {},
          {},
          runCheck},
+        {QStringLiteral("backup"),
+         QStringLiteral("backup DIR FILE"),
+         QStringLiteral("Writes a copy of the dream table in DIR to FILE: one self-contained "
+                        "file,\nconsistent even while the program edits the table, checked "
+                        "before it is\nwritten. Refuses to overwrite FILE. Copy the table this "
+                        "way, not by hand."),
+         2,
+         {},
+         {},
+         runBackup},
+        {QStringLiteral("restore"),
+         QStringLiteral("restore DIR FILE"),
+         QStringLiteral("Replaces the dream table in DIR with a copy of FILE (a copy made by "
+                        "backup)\nonce the copy is checked, in one step: nothing of the old "
+                        "table, such as its\nwrite-ahead log, is left to be applied to the new "
+                        "one. Refuses while another\nprogram has the table open. Makes DIR when "
+                        "it does not exist."),
+         2,
+         {},
+         {},
+         runRestore},
     };
 }
 
 void topLevelHelp(std::FILE *stream)
 {
     print(stream, QStringLiteral("usage: %1 COMMAND [ARGS]\n\n"
-                                 "Makes, fills, exports and checks the dream table (%2) of a "
-                                 "database directory.\n\nCommands:")
+                                 "Makes, fills, exports, checks, backs up and restores the dream "
+                                 "table (%2)\nof a database directory.\n\nCommands:")
                       .arg(programName(), Storage::fileName()));
     for (const Command &c : commands())
         print(stream, QStringLiteral("  %1 %2").arg(programName(), c.synopsis));

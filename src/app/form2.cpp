@@ -1,5 +1,6 @@
 #include "form2.h"
 
+#include "accessibility.h"
 #include "appearance.h"
 #include "application.h"
 #include "autodrag.h"
@@ -120,6 +121,9 @@ TForm2::TForm2(QWidget *parent) : QDialog(parent), m_pointer(new PointerMoves(th
     using Rule = AboutPointerRule;
     const auto bind = [this](QWidget *control, const Rule &rule) {
         m_pointer->bind(control, [this, rule] { applyPointerRule(rule); });
+        // What the status panel says of a control describes it.
+        if (control != this && !rule.status.isEmpty())
+            control->setAccessibleDescription(rule.status);
     };
     bind(this, {Rule::Unchanged, InfoTexts::publisherLine()});
     bind(Panel2, {Rule::Hidden, InfoTexts::publisherLine()});
@@ -131,6 +135,11 @@ TForm2::TForm2(QWidget *parent) : QDialog(parent), m_pointer(new PointerMoves(th
     bind(Panel1, {Rule::Hidden, QString()});
     bind(botondre333, {Rule::Shown, InfoTexts::publisherLine()});
     bind(SALIRACERCA, {Rule::Hidden, InfoTexts::closeHint()});
+
+    // The heading names the contact block under it; the status panel is the window's
+    // status line.
+    RaisedLabel5->setBuddy(Memo6);
+    Accessibility::setRole(Panel1, QAccessible::StatusBar);
 
     for (QWidget *control :
          std::initializer_list<QWidget *>{Panel2, RaisedLabel1, RaisedLabel2, RaisedLabel3,

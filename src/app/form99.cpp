@@ -1,6 +1,7 @@
 #include "form99.h"
 
 #include "appearance.h"
+#include "application.h"
 #include "autodrag.h"
 #include "modal.h"
 #include "placement.h"
@@ -51,8 +52,8 @@ TForm99::TForm99(QWidget *parent) : QDialog(parent)
     setTabOrder(Button1, Button2);
     Button1->setFocus();
 
-    connect(Button1, &QPushButton::clicked, this, &TForm99::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &TForm99::Button2Click);
+    connect(Button1, &QPushButton::clicked, this, guarded([this] { Button1Click(); }));
+    connect(Button2, &QPushButton::clicked, this, guarded([this] { Button2Click(); }));
 }
 
 void TForm99::Button1Click()

@@ -1,6 +1,8 @@
 #include "infowidgets.h"
 
+#include "accessibility.h"
 #include "appearance.h"
+#include "application.h"
 
 #include <QAbstractButton>
 #include <QEvent>
@@ -44,6 +46,7 @@ void BevelPanel::setCaption(const QString &caption)
         return;
     m_caption = caption;
     update();
+    Accessibility::notifyNameChanged(this);
 }
 
 int BevelPanel::frameWidth() const
@@ -135,7 +138,7 @@ bool PointerMoves::eventFilter(QObject *object, QEvent *event)
     if (found == m_handlers.constEnd())
         return false;
     if (*found)
-        (*found)();
+        runHandler(*found);
     const bool held = static_cast<QMouseEvent *>(event)->buttons() != Qt::NoButton;
     return !(held && qobject_cast<QAbstractButton *>(object));
 }

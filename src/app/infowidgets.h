@@ -52,10 +52,11 @@ private:
     QString m_caption;
 };
 
-// Calls a control's pointer-move handler on every pointer movement over it. A movement
-// taken by a control does not reach the control's container, so the handler of the
-// control under the pointer is the only one that runs. Movements with a mouse button held
-// still reach a push button, so that pressing and sliding off it works as usual.
+// Calls a control's pointer-move handler on every pointer movement over it, through the
+// handler guard (runHandler) like every other handler. A movement taken by a control does
+// not reach the control's container, so the handler of the control under the pointer is
+// the only one that runs. Movements with a mouse button held still reach a push button, so
+// that pressing and sliding off it works as usual.
 class PointerMoves : public QObject
 {
     Q_OBJECT

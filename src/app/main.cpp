@@ -1,3 +1,4 @@
+#include "accessibles.h"
 #include "appearance.h"
 #include "application.h"
 #include "formaprimera.h"
@@ -29,6 +30,7 @@ int main(int argc, char *argv[])
     Application app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("dreambook"));
     installFontSubstitutions();
+    installAccessibleFactory();
 
     std::unique_ptr<Roster> roster;
     try {

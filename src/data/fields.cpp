@@ -21,3 +21,26 @@ QString fieldName(int field)
 {
     return QString::fromUtf8(fieldDef(field).name);
 }
+
+namespace {
+bool pairAt(const QString &text, int i)
+{
+    return text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
+}
+} // namespace
+
+int codePointCount(const QString &text)
+{
+    int n = 0;
+    for (int i = 0; i < text.size(); i += pairAt(text, i) ? 2 : 1)
+        ++n;
+    return n;
+}
+
+QString leftCodePoints(const QString &text, int n)
+{
+    int i = 0;
+    for (int k = 0; k < n && i < text.size(); ++k)
+        i += pairAt(text, i) ? 2 : 1;
+    return text.left(i);
+}

@@ -28,4 +28,11 @@ struct FieldDef
 const FieldDef &fieldDef(int field);
 QString fieldName(int field);
 
+// A name holds at most this many characters, counted as Unicode code points everywhere: in
+// the table, in an imported file and in the name editor.
 constexpr int NameMaxLength = 50;
+
+// The characters (code points) of a text; a surrogate pair counts as one.
+int codePointCount(const QString &text);
+// The first n characters (code points) of a text, never splitting a surrogate pair.
+QString leftCodePoints(const QString &text, int n);

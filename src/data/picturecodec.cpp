@@ -7,7 +7,6 @@
 namespace PictureCodec {
 namespace {
 
-constexpr int HeaderSize = 8;
 constexpr quint16 HeaderCount = 1;
 constexpr quint16 HeaderType = 0x0100;
 constexpr int FileHeader = 14;
@@ -99,13 +98,18 @@ private:
 
 } // namespace
 
+void writeHeader(char *stored, quint32 bitmapSize)
+{
+    uchar *p = reinterpret_cast<uchar *>(stored);
+    qToLittleEndian<quint16>(HeaderCount, p);
+    qToLittleEndian<quint16>(HeaderType, p + 2);
+    qToLittleEndian<quint32>(bitmapSize, p + 4);
+}
+
 QByteArray encode(const QByteArray &bitmapFile)
 {
     QByteArray out(HeaderSize, '\0');
-    uchar *p = reinterpret_cast<uchar *>(out.data());
-    qToLittleEndian<quint16>(HeaderCount, p);
-    qToLittleEndian<quint16>(HeaderType, p + 2);
-    qToLittleEndian<quint32>(quint32(bitmapFile.size()), p + 4);
+    writeHeader(out.data(), quint32(bitmapFile.size()));
     out.append(bitmapFile);
     return out;
 }

@@ -9,6 +9,11 @@ namespace PictureCodec {
 // The bitmap file image to store for a bitmap file image: the header and the bytes.
 QByteArray encode(const QByteArray &bitmapFile);
 
+// Writes the header for a bitmap file image of bitmapSize bytes at the start of a stored
+// value (which holds HeaderSize bytes for it), so that a picture can be read into place.
+constexpr int HeaderSize = 8;
+void writeHeader(char *stored, quint32 bitmapSize);
+
 // The bitmap file image inside a stored value: without the header when the header is
 // valid, otherwise the whole value.
 QByteArray bitmapFile(const QByteArray &stored);

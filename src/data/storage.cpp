@@ -3,9 +3,10 @@
 #include "collation.h"
 #include "errors.h"
 #include "picturecodec.h"
+#include "tableconnection.h"
+#include "tablefile.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 #include <sqlite3.h>
@@ -14,26 +15,10 @@
 
 namespace {
 
-constexpr int ApplicationId = 0x4E4F4354; // marks a dream table file
-constexpr int SchemaVersion = 1;
-constexpr int BusyTimeoutMs = 5000;
 qint64 sampleMinimumRows = 20000;
 int sampleStep = 1024;
 
-const char *const SchemaSql = "CREATE TABLE dreams ("
-                              " id INTEGER PRIMARY KEY AUTOINCREMENT,"
-                              " name TEXT NOT NULL CHECK (length(name) BETWEEN 1 AND 50),"
-                              " meaning TEXT, notes TEXT, lucky TEXT, affine TEXT, picture BLOB,"
-                              " skey BLOB NOT NULL);"
-                              "CREATE UNIQUE INDEX dreams_name ON dreams(name);"
-                              "CREATE UNIQUE INDEX dreams_order ON dreams(skey);";
-
 #define ROW_COLUMNS "id, name, meaning, notes, lucky, affine, picture, skey"
-
-QString sqliteMessage(sqlite3 *db)
-{
-    return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
-}
 
 } // namespace
 
@@ -47,6 +32,7 @@ struct Storage::Statements
     sqlite3_stmt *insert = nullptr;
     sqlite3_stmt *update = nullptr;
     sqlite3_stmt *remove = nullptr;
+    sqlite3_stmt *idOfName = nullptr;
     sqlite3_stmt *namesAfter = nullptr;
     sqlite3_stmt *namesFromInclusive = nullptr;
     sqlite3_stmt *namesBefore = nullptr;
@@ -77,6 +63,64 @@ struct Storage::Statements
 };
 
 namespace {
+
+// The statements the storage prepares when it opens a table: the writing ones only on a
+// table opened for editing.
+struct StatementDef
+{
+    sqlite3_stmt *Storage::Statements::*member;
+    const char *sql;
+    bool writes;
+};
+
+using S = Storage::Statements;
+const StatementDef statementDefs[] = {
+    {&S::byId, "SELECT " ROW_COLUMNS " FROM dreams WHERE id=?1", false},
+    {&S::first, "SELECT " ROW_COLUMNS " FROM dreams ORDER BY skey LIMIT 1", false},
+    {&S::last, "SELECT " ROW_COLUMNS " FROM dreams ORDER BY skey DESC LIMIT 1", false},
+    {&S::after, "SELECT " ROW_COLUMNS " FROM dreams WHERE skey>?1 ORDER BY skey LIMIT 1", false},
+    {&S::before, "SELECT " ROW_COLUMNS " FROM dreams WHERE skey<?1 ORDER BY skey DESC LIMIT 1",
+     false},
+    {&S::forwardFrom,
+     "SELECT " ROW_COLUMNS " FROM dreams WHERE skey>?1 ORDER BY skey LIMIT 1 OFFSET ?2", false},
+    {&S::backwardFrom,
+     "SELECT " ROW_COLUMNS " FROM dreams WHERE skey<?1 ORDER BY skey DESC LIMIT 1 OFFSET ?2",
+     false},
+    {&S::insert,
+     "INSERT INTO dreams (name, meaning, notes, lucky, affine, picture, skey)"
+     " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)",
+     true},
+    {&S::update,
+     "UPDATE dreams SET name=?1, meaning=?2, notes=?3, lucky=?4, affine=?5, picture=?6,"
+     " skey=?7 WHERE id=?8",
+     true},
+    {&S::remove, "DELETE FROM dreams WHERE id=?1", true},
+    {&S::idOfName, "SELECT id FROM dreams WHERE name=?1", false},
+    {&S::namesAfter, "SELECT id, name FROM dreams WHERE skey>?1 ORDER BY skey LIMIT ?2", false},
+    {&S::namesFromInclusive, "SELECT id, name FROM dreams WHERE skey>=?1 ORDER BY skey LIMIT ?2",
+     false},
+    {&S::namesBefore, "SELECT id, name FROM dreams WHERE skey<?1 ORDER BY skey DESC LIMIT ?2",
+     false},
+    {&S::namesToInclusive, "SELECT id, name FROM dreams WHERE skey<=?1 ORDER BY skey DESC LIMIT ?2",
+     false},
+    {&S::namesFirst, "SELECT id, name FROM dreams ORDER BY skey LIMIT ?1", false},
+    {&S::namesLast, "SELECT id, name FROM dreams ORDER BY skey DESC LIMIT ?1", false},
+    {&S::count, "SELECT count(*) FROM dreams", false},
+    {&S::rank, "SELECT count(*) FROM dreams WHERE skey<?1", false},
+    {&S::atRank, "SELECT " ROW_COLUMNS " FROM dreams ORDER BY skey LIMIT 1 OFFSET ?1", false},
+    {&S::prefixExists, "SELECT 1 FROM dreams WHERE name>=?1 AND name<?2 LIMIT 1", false},
+    {&S::dataVersion, "PRAGMA data_version", false},
+    {&S::namesFirstKey, "SELECT skey FROM dreams ORDER BY skey LIMIT 1", false},
+    {&S::keyAfterStep, "SELECT skey FROM dreams WHERE skey>=?1 ORDER BY skey LIMIT 1 OFFSET ?2",
+     false},
+    {&S::rankFrom, "SELECT count(*) FROM dreams WHERE skey>=?1 AND skey<?2", false},
+    {&S::atRankFrom,
+     "SELECT " ROW_COLUMNS " FROM dreams WHERE skey>=?1 ORDER BY skey LIMIT 1 OFFSET ?2", false},
+    {&S::prefixFirst,
+     "SELECT " ROW_COLUMNS " FROM dreams WHERE skey>=?1 AND skey<?2"
+     " AND substr(name, 1, ?3)=?4 ORDER BY skey LIMIT 1",
+     false},
+};
 
 // Resets a statement when it goes out of scope, so that no read stays open.
 class Use
@@ -128,6 +172,30 @@ QVariant columnBlob(sqlite3_stmt *s, int col)
     return QByteArray(p ? p : "", n);
 }
 
+// Binds the fields of a row. The picture is bound without a copy: it must outlive the step.
+void bindRow(sqlite3_stmt *s, const Row &row, const QByteArray &picture)
+{
+    // Names are kept composed, so that one name has one spelling in the exact index.
+    bindText(s, 1,
+             row.values[ImagenOnirica].isNull() ? QVariant()
+                                                : QVariant(Collation::normalized(row.name())));
+    for (int f = InterpretacionOnirica; f <= NAfin; ++f)
+        bindText(s, f + 1, row.values[f]);
+    if (row.values[GraficoBMP].isNull())
+        sqlite3_bind_null(s, 6);
+    else
+        sqlite3_bind_blob64(s, 6, picture.isEmpty() ? "" : picture.constData(),
+                            sqlite3_uint64(picture.size()), SQLITE_STATIC);
+    bindBlob(s, 7, Collation::sortKey(row.name()));
+}
+
+EngineError keyViolation(const QString &name)
+{
+    return EngineError(
+        QStringLiteral("Violación de clave: ya existe una entrada llamada %1").arg(quoted(name)),
+        EngineError::Reason::KeyViolation);
+}
+
 } // namespace
 
 QString Storage::fileName()
@@ -149,165 +217,65 @@ Storage::~Storage()
 
 void Storage::create(const QString &dir)
 {
-    const QFileInfo d(dir);
-    if (!d.isDir())
-        throw EngineError(QStringLiteral("Database directory %1 does not exist")
-                              .arg(QDir::toNativeSeparators(dir)));
-    const QString path = tablePath(dir);
-    if (QFileInfo::exists(path))
-        throw EngineError(QStringLiteral("The dream table %1 already exists")
-                              .arg(QDir::toNativeSeparators(path)));
-    sqlite3 *db = nullptr;
-    const QByteArray p = QFile::encodeName(path);
-    int rc = sqlite3_open_v2(p.constData(), &db,
-                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_EXCLUSIVE,
-                             nullptr);
-    QString error;
-    if (rc == SQLITE_OK) {
-        const QByteArray sql = QByteArray("PRAGMA journal_mode=WAL; PRAGMA application_id=") +
-                               QByteArray::number(ApplicationId) +
-                               "; PRAGMA user_version=" + QByteArray::number(SchemaVersion) +
-                               "; BEGIN; " + SchemaSql + " COMMIT;";
-        rc = sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr);
-    }
-    if (rc != SQLITE_OK)
-        error = sqliteMessage(db);
-    sqlite3_close(db);
-    if (!error.isEmpty()) {
-        QFile::remove(path);
-        throw EngineError(QStringLiteral("Cannot create the dream table %1: %2")
-                              .arg(QDir::toNativeSeparators(path), error));
-    }
+    TableFile::create(dir);
 }
 
 void Storage::fail(const QString &what) const
 {
-    throw EngineError(
-        QStringLiteral("%1 (%2): %3")
-            .arg(what, QDir::toNativeSeparators(tablePath(m_dir)), sqliteMessage(m_db)));
+    const int rc = sqlite3_extended_errcode(m_db);
+    EngineError::Reason reason = EngineError::Reason::Other;
+    if ((rc & 0xFF) == SQLITE_BUSY || (rc & 0xFF) == SQLITE_LOCKED)
+        reason = EngineError::Reason::Locked;
+    else if ((rc & 0xFF) == SQLITE_CORRUPT)
+        reason = EngineError::Reason::Damaged;
+    else if ((rc & 0xFF) == SQLITE_READONLY)
+        reason = EngineError::Reason::ReadOnly;
+    throw EngineError(QStringLiteral("%1 (%2): %3")
+                          .arg(what, QDir::toNativeSeparators(m_path), engineReason(m_db, rc)),
+                      reason);
 }
 
-void Storage::open(const QString &dir, bool readOnly)
+void Storage::checkWritable() const
+{
+    if (!m_stmts || !m_stmts->insert)
+        throw EngineError(QStringLiteral("La tabla de sueños %1 es de solo lectura")
+                              .arg(QDir::toNativeSeparators(m_path)),
+                          EngineError::Reason::ReadOnly);
+}
+
+void Storage::open(const QString &dir, Access access)
 {
     close();
-    const QString path = tablePath(dir);
-    const QString shown = QDir::toNativeSeparators(path);
     if (!QFileInfo(dir).isDir())
-        throw EngineError(QStringLiteral("Database directory %1 does not exist")
-                              .arg(QDir::toNativeSeparators(dir)));
-    const QFileInfo fi(path);
-    if (!fi.exists())
-        throw EngineError(QStringLiteral("The dream table %1 does not exist").arg(shown));
-    if (!fi.isFile() || !fi.isReadable())
-        throw EngineError(QStringLiteral("The dream table %1 cannot be read").arg(shown));
-
-    // Look at the file before SQLite does anything with it.
-    {
-        QFile f(path);
-        if (!f.open(QIODevice::ReadOnly))
-            throw EngineError(
-                QStringLiteral("Cannot open the dream table %1: %2").arg(shown, f.errorString()));
-        if (f.read(16) != QByteArray("SQLite format 3\0", 16))
-            throw EngineError(QStringLiteral("%1 is not a dream table").arg(shown));
-    }
-
-    m_readOnly = readOnly || !fi.isWritable() || !QFileInfo(dir).isWritable();
-    const QByteArray p = QFile::encodeName(path);
-    const int flags = m_readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
-    if (sqlite3_open_v2(p.constData(), &m_db, flags, nullptr) != SQLITE_OK) {
-        const QString msg = sqliteMessage(m_db);
-        sqlite3_close(m_db);
-        m_db = nullptr;
-        throw EngineError(QStringLiteral("Cannot open the dream table %1: %2").arg(shown, msg));
-    }
+        throw EngineError(QStringLiteral("La carpeta de la base de datos %1 no existe")
+                              .arg(QDir::toNativeSeparators(dir)),
+                          EngineError::Reason::Missing);
+    openFile(tablePath(dir), access);
     m_dir = dir;
-    sqlite3_busy_timeout(m_db, BusyTimeoutMs);
-    sqlite3_extended_result_codes(m_db, 1);
+}
 
+void Storage::openFile(const QString &path, Access access)
+{
+    close();
+    bool readOnly = true;
+    m_connection = std::make_unique<Connection>(openTableFile(path, access, &readOnly));
+    m_db = m_connection->db();
+    m_path = path;
+    m_readOnly = readOnly;
     try {
-        // The file must hold our table and both indexes, and nothing is written before that.
-        sqlite3_stmt *s = nullptr;
-        if (sqlite3_prepare_v2(m_db, "PRAGMA application_id", -1, &s, nullptr) != SQLITE_OK)
-            fail(QStringLiteral("Cannot read the dream table"));
-        int appId = 0;
-        if (sqlite3_step(s) == SQLITE_ROW)
-            appId = sqlite3_column_int(s, 0);
-        sqlite3_finalize(s);
-        if (appId != ApplicationId)
-            throw EngineError(QStringLiteral("%1 is not a dream table").arg(shown));
-
-        s = nullptr;
-        sqlite3_prepare_v2(m_db,
-                           "SELECT name FROM sqlite_master WHERE (type='table' AND name='dreams')"
-                           " OR (type='index' AND tbl_name='dreams' AND name IN"
-                           " ('dreams_name','dreams_order'))",
-                           -1, &s, nullptr);
-        bool table = false, byName = false, byOrder = false;
-        int rc;
-        while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
-            const QByteArray n(reinterpret_cast<const char *>(sqlite3_column_text(s, 0)));
-            table |= n == "dreams";
-            byName |= n == "dreams_name";
-            byOrder |= n == "dreams_order";
-        }
-        sqlite3_finalize(s);
-        if (rc != SQLITE_DONE)
-            fail(QStringLiteral("Cannot read the dream table"));
-        if (!table)
-            throw EngineError(QStringLiteral("%1 holds no dream table").arg(shown));
-        if (!byName || !byOrder)
-            throw EngineError(
-                QStringLiteral("The index on 'Imagen Onírica' of %1 is missing").arg(shown));
-
-        if (!m_readOnly)
-            sqlite3_exec(m_db, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
-
-        m_stmts = std::make_unique<Statements>();
-        Statements &st = *m_stmts;
-        st.byId = prepare("SELECT " ROW_COLUMNS " FROM dreams WHERE id=?1");
-        st.first = prepare("SELECT " ROW_COLUMNS " FROM dreams ORDER BY skey LIMIT 1");
-        st.last = prepare("SELECT " ROW_COLUMNS " FROM dreams ORDER BY skey DESC LIMIT 1");
-        st.after =
-            prepare("SELECT " ROW_COLUMNS " FROM dreams WHERE skey>?1 ORDER BY skey LIMIT 1");
-        st.before =
-            prepare("SELECT " ROW_COLUMNS " FROM dreams WHERE skey<?1 ORDER BY skey DESC LIMIT 1");
-        st.forwardFrom = prepare("SELECT " ROW_COLUMNS
-                                 " FROM dreams WHERE skey>?1 ORDER BY skey LIMIT 1 OFFSET ?2");
-        st.backwardFrom =
-            prepare("SELECT " ROW_COLUMNS
-                    " FROM dreams WHERE skey<?1 ORDER BY skey DESC LIMIT 1 OFFSET ?2");
-        if (!m_readOnly) {
-            st.insert = prepare("INSERT INTO dreams (name, meaning, notes, lucky, affine, picture,"
-                                " skey) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)");
-            st.update = prepare("UPDATE dreams SET name=?1, meaning=?2, notes=?3, lucky=?4,"
-                                " affine=?5, picture=?6, skey=?7 WHERE id=?8");
-            st.remove = prepare("DELETE FROM dreams WHERE id=?1");
-        }
-        st.namesAfter = prepare("SELECT id, name FROM dreams WHERE skey>?1 ORDER BY skey LIMIT ?2");
-        st.namesFromInclusive =
-            prepare("SELECT id, name FROM dreams WHERE skey>=?1 ORDER BY skey LIMIT ?2");
-        st.namesBefore =
-            prepare("SELECT id, name FROM dreams WHERE skey<?1 ORDER BY skey DESC LIMIT ?2");
-        st.namesToInclusive =
-            prepare("SELECT id, name FROM dreams WHERE skey<=?1 ORDER BY skey DESC LIMIT ?2");
-        st.namesFirst = prepare("SELECT id, name FROM dreams ORDER BY skey LIMIT ?1");
-        st.namesLast = prepare("SELECT id, name FROM dreams ORDER BY skey DESC LIMIT ?1");
-        st.count = prepare("SELECT count(*) FROM dreams");
-        st.rank = prepare("SELECT count(*) FROM dreams WHERE skey<?1");
-        st.atRank = prepare("SELECT " ROW_COLUMNS " FROM dreams ORDER BY skey LIMIT 1 OFFSET ?1");
-        st.prefixExists = prepare("SELECT 1 FROM dreams WHERE name>=?1 AND name<?2 LIMIT 1");
-        st.dataVersion = prepare("PRAGMA data_version");
-        st.namesFirstKey = prepare("SELECT skey FROM dreams ORDER BY skey LIMIT 1");
-        st.keyAfterStep =
-            prepare("SELECT skey FROM dreams WHERE skey>=?1 ORDER BY skey LIMIT 1 OFFSET ?2");
-        st.rankFrom = prepare("SELECT count(*) FROM dreams WHERE skey>=?1 AND skey<?2");
-        st.atRankFrom = prepare("SELECT " ROW_COLUMNS
-                                " FROM dreams WHERE skey>=?1 ORDER BY skey LIMIT 1 OFFSET ?2");
-        st.prefixFirst = prepare("SELECT " ROW_COLUMNS " FROM dreams WHERE skey>=?1 AND skey<?2"
-                                 " AND substr(name, 1, ?3)=?4 ORDER BY skey LIMIT 1");
+        prepareStatements();
     } catch (...) {
         close();
         throw;
+    }
+}
+
+void Storage::prepareStatements()
+{
+    m_stmts = std::make_unique<Statements>();
+    for (const StatementDef &def : statementDefs) {
+        if (!def.writes || !m_readOnly)
+            m_stmts.get()->*def.member = prepare(def.sql);
     }
 }
 
@@ -316,19 +284,17 @@ void Storage::close()
     m_sample.clear();
     m_sampleRows = -1;
     m_stmts.reset();
-    if (m_db) {
-        const int rc = sqlite3_close(m_db);
-        Q_ASSERT_X(rc == SQLITE_OK, "Storage::close", "a statement was left unfinalized");
-        Q_UNUSED(rc)
-        m_db = nullptr;
-    }
+    m_connection.reset();
+    m_db = nullptr;
+    m_dir.clear();
+    m_path.clear();
 }
 
 sqlite3_stmt *Storage::prepare(const char *sql)
 {
     sqlite3_stmt *s = nullptr;
     if (sqlite3_prepare_v3(m_db, sql, -1, SQLITE_PREPARE_PERSISTENT, &s, nullptr) != SQLITE_OK)
-        fail(QStringLiteral("Cannot read the dream table"));
+        fail(QStringLiteral("No se puede leer la tabla de sueños"));
     m_stmts->all.push_back(s);
     return s;
 }
@@ -336,13 +302,19 @@ sqlite3_stmt *Storage::prepare(const char *sql)
 void Storage::begin()
 {
     if (sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
-        fail(QStringLiteral("Cannot start a transaction"));
+        fail(QStringLiteral("No se puede empezar a escribir en la tabla de sueños"));
+}
+
+void Storage::beginRead()
+{
+    if (sqlite3_exec(m_db, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK)
+        fail(QStringLiteral("No se puede leer la tabla de sueños"));
 }
 
 void Storage::commit()
 {
     if (sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
-        fail(QStringLiteral("Cannot commit"));
+        fail(QStringLiteral("No se pueden guardar los cambios en la tabla de sueños"));
 }
 
 void Storage::rollback()
@@ -356,59 +328,39 @@ QByteArray Storage::sortKeyOf(const Row &row)
     return row.sortKey.isEmpty() ? Collation::sortKey(row.name()) : row.sortKey;
 }
 
-namespace {
-void bindRow(sqlite3_stmt *s, const Row &row)
-{
-    // Names are kept composed, so that one name has one spelling in the exact index.
-    bindText(s, 1,
-             row.values[ImagenOnirica].isNull() ? QVariant()
-                                                : QVariant(Collation::normalized(row.name())));
-    for (int f = InterpretacionOnirica; f <= NAfin; ++f)
-        bindText(s, f + 1, row.values[f]);
-    const QVariant &pic = row.values[GraficoBMP];
-    if (pic.isNull())
-        sqlite3_bind_null(s, 6);
-    else
-        bindBlob(s, 6, pic.toByteArray());
-    bindBlob(s, 7, Collation::sortKey(row.name()));
-}
-} // namespace
-
 qint64 Storage::insertRow(const Row &row)
 {
-    if (!m_stmts || !m_stmts->insert)
-        throw EngineError(QStringLiteral("The dream table is read-only"));
+    checkWritable();
     sqlite3_stmt *s = m_stmts->insert;
     Use use(s);
-    bindRow(s, row);
+    const QByteArray picture = row.values[GraficoBMP].toByteArray();
+    bindRow(s, row, picture);
     const int rc = sqlite3_step(s);
     if (rc == SQLITE_CONSTRAINT_UNIQUE || rc == SQLITE_CONSTRAINT_PRIMARYKEY)
-        throw EngineError(
-            QStringLiteral("Key violation: an entry named '%1' already exists").arg(row.name()));
+        throw keyViolation(row.name());
     if (rc != SQLITE_DONE)
-        fail(QStringLiteral("Cannot store the entry '%1'").arg(row.name()));
+        fail(QStringLiteral("No se puede guardar la entrada %1").arg(quoted(row.name())));
     noteInserted(Collation::sortKey(row.name()));
     return sqlite3_last_insert_rowid(m_db);
 }
 
 void Storage::updateRow(const Row &row)
 {
-    if (!m_stmts || !m_stmts->update)
-        throw EngineError(QStringLiteral("The dream table is read-only"));
+    checkWritable();
     const std::optional<QByteArray> before = storedKey(row.id);
     sqlite3_stmt *s = m_stmts->update;
     Use use(s);
-    bindRow(s, row);
+    const QByteArray picture = row.values[GraficoBMP].toByteArray();
+    bindRow(s, row, picture);
     sqlite3_bind_int64(s, 8, row.id);
     const int rc = sqlite3_step(s);
     if (rc == SQLITE_CONSTRAINT_UNIQUE)
-        throw EngineError(
-            QStringLiteral("Key violation: an entry named '%1' already exists").arg(row.name()));
+        throw keyViolation(row.name());
     if (rc != SQLITE_DONE)
-        fail(QStringLiteral("Cannot store the entry '%1'").arg(row.name()));
+        fail(QStringLiteral("No se puede guardar la entrada %1").arg(quoted(row.name())));
     if (sqlite3_changes(m_db) != 1)
         throw EngineError(
-            QStringLiteral("The entry '%1' was deleted by another user").arg(row.name()));
+            QStringLiteral("Otro usuario ha borrado la entrada %1").arg(quoted(row.name())));
     const QByteArray after = Collation::sortKey(row.name());
     if (before && *before != after) { // renamed: the row moves in the order
         noteDeleted(*before);
@@ -418,16 +370,28 @@ void Storage::updateRow(const Row &row)
 
 void Storage::deleteRow(qint64 id)
 {
-    if (!m_stmts || !m_stmts->remove)
-        throw EngineError(QStringLiteral("The dream table is read-only"));
+    checkWritable();
     const std::optional<QByteArray> key = storedKey(id);
     sqlite3_stmt *s = m_stmts->remove;
     Use use(s);
     sqlite3_bind_int64(s, 1, id);
     if (sqlite3_step(s) != SQLITE_DONE)
-        fail(QStringLiteral("Cannot delete the entry"));
+        fail(QStringLiteral("No se puede borrar la entrada"));
     if (key && sqlite3_changes(m_db) == 1)
         noteDeleted(*key);
+}
+
+qint64 Storage::idOfName(const QString &name)
+{
+    sqlite3_stmt *s = m_stmts->idOfName;
+    Use use(s);
+    bindText(s, 1, Collation::normalized(name));
+    const int rc = sqlite3_step(s);
+    if (rc == SQLITE_DONE)
+        return 0;
+    if (rc != SQLITE_ROW)
+        fail(QStringLiteral("No se puede leer la tabla de sueños"));
+    return sqlite3_column_int64(s, 0);
 }
 
 std::optional<QByteArray> Storage::storedKey(qint64 id)
@@ -474,7 +438,7 @@ std::optional<Row> Storage::fetchOne(sqlite3_stmt *s)
     if (rc == SQLITE_DONE)
         return std::nullopt;
     if (rc != SQLITE_ROW)
-        fail(QStringLiteral("Cannot read the dream table"));
+        fail(QStringLiteral("No se puede leer la tabla de sueños"));
     Row row;
     row.id = sqlite3_column_int64(s, 0);
     for (int f = ImagenOnirica; f <= NAfin; ++f)
@@ -563,7 +527,7 @@ std::optional<Row> Storage::firstWithPrefix(const QString &prefix)
         if (rc == SQLITE_DONE)
             return std::nullopt;
         if (rc != SQLITE_ROW)
-            fail(QStringLiteral("Cannot search the dream table"));
+            fail(QStringLiteral("No se puede buscar en la tabla de sueños"));
     }
     const QByteArray lo = Collation::primaryPrefix(p);
     QByteArray hi = lo;
@@ -604,7 +568,7 @@ QVector<RowName> Storage::namesFrom(const QByteArray &anchor, int count, bool fo
         out.append(n);
     }
     if (rc != SQLITE_DONE)
-        fail(QStringLiteral("Cannot read the dream table"));
+        fail(QStringLiteral("No se puede leer la tabla de sueños"));
     return out;
 }
 
@@ -618,7 +582,7 @@ qint64 Storage::dataVersion()
 {
     Use use(m_stmts->dataVersion);
     if (sqlite3_step(m_stmts->dataVersion) != SQLITE_ROW)
-        fail(QStringLiteral("Cannot read the dream table"));
+        fail(QStringLiteral("No se puede leer la tabla de sueños"));
     return sqlite3_column_int64(m_stmts->dataVersion, 0);
 }
 
@@ -636,7 +600,7 @@ bool Storage::sampleUsable()
     {
         Use use(m_stmts->count);
         if (sqlite3_step(m_stmts->count) != SQLITE_ROW)
-            fail(QStringLiteral("Cannot read the dream table"));
+            fail(QStringLiteral("No se puede leer la tabla de sueños"));
         count = sqlite3_column_int64(m_stmts->count, 0);
     }
     if (count < sampleMinimumRows) {
@@ -659,7 +623,7 @@ bool Storage::sampleUsable()
         if (rc == SQLITE_DONE)
             break;
         if (rc != SQLITE_ROW)
-            fail(QStringLiteral("Cannot read the dream table"));
+            fail(QStringLiteral("No se puede leer la tabla de sueños"));
         key = columnBlob(s, 0).toByteArray();
         sample.push_back({key, qint64(sample.size()) * sampleStep});
     }
@@ -682,7 +646,7 @@ qint64 Storage::rankOf(const QByteArray &anchor)
         Use use(m_stmts->rank);
         bindBlob(m_stmts->rank, 1, anchor);
         if (sqlite3_step(m_stmts->rank) != SQLITE_ROW)
-            fail(QStringLiteral("Cannot read the dream table"));
+            fail(QStringLiteral("No se puede leer la tabla de sueños"));
         return sqlite3_column_int64(m_stmts->rank, 0);
     }
     // The last sampled key before the anchor, then the few rows between.
@@ -692,7 +656,7 @@ qint64 Storage::rankOf(const QByteArray &anchor)
         Use use(m_stmts->rank);
         bindBlob(m_stmts->rank, 1, anchor);
         if (sqlite3_step(m_stmts->rank) != SQLITE_ROW)
-            fail(QStringLiteral("Cannot read the dream table"));
+            fail(QStringLiteral("No se puede leer la tabla de sueños"));
         return sqlite3_column_int64(m_stmts->rank, 0);
     }
     --it;
@@ -700,7 +664,7 @@ qint64 Storage::rankOf(const QByteArray &anchor)
     bindBlob(m_stmts->rankFrom, 1, it->key);
     bindBlob(m_stmts->rankFrom, 2, anchor);
     if (sqlite3_step(m_stmts->rankFrom) != SQLITE_ROW)
-        fail(QStringLiteral("Cannot read the dream table"));
+        fail(QStringLiteral("No se puede leer la tabla de sueños"));
     return it->rank + sqlite3_column_int64(m_stmts->rankFrom, 0);
 }
 
@@ -729,23 +693,9 @@ std::optional<Row> Storage::rowAtRank(qint64 rank)
 
 QStringList Storage::check()
 {
-    QStringList problems;
+    beginRead(); // one state of the table throughout
+    QStringList problems = engineCheck();
     sqlite3_stmt *s = nullptr;
-    if (sqlite3_prepare_v2(m_db, "PRAGMA integrity_check", -1, &s, nullptr) == SQLITE_OK) {
-        while (sqlite3_step(s) == SQLITE_ROW) {
-            const QString line =
-                QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(s, 0)));
-            if (line != QLatin1String("ok"))
-                problems << line;
-        }
-    } else {
-        problems << sqliteMessage(m_db);
-    }
-    sqlite3_finalize(s);
-
-    // The table's own rules: names present, at most 50 characters, sort keys current,
-    // pictures readable.
-    s = nullptr;
     sqlite3_prepare_v2(m_db, "SELECT id, name, skey, picture FROM dreams ORDER BY skey", -1, &s,
                        nullptr);
     QByteArray previous;
@@ -754,25 +704,41 @@ QStringList Storage::check()
         const qint64 id = sqlite3_column_int64(s, 0);
         const QString name = columnText(s, 1).toString();
         const QByteArray key = columnBlob(s, 2).toByteArray();
-        if (name.isEmpty() || name.toUcs4().size() > NameMaxLength)
-            problems
-                << QStringLiteral("entry %1: the name '%2' is empty or too long").arg(id).arg(name);
+        const QString entry = QStringLiteral("entrada %1 (%2)").arg(id).arg(quoted(name));
+        if (name.isEmpty() || codePointCount(name) > NameMaxLength)
+            problems << entry + QStringLiteral(": el nombre está vacío o es demasiado largo");
         if (key != Collation::sortKey(name))
-            problems << QStringLiteral("entry %1 ('%2'): its place in name order is out of date")
-                            .arg(id)
-                            .arg(name);
+            problems << entry +
+                            QStringLiteral(": su lugar en el orden de los nombres no está al día");
         if (!previous.isEmpty() && key <= previous)
-            problems << QStringLiteral("entry %1 ('%2'): out of name order").arg(id).arg(name);
+            problems << entry + QStringLiteral(": fuera del orden de los nombres");
         previous = key;
-        if (sqlite3_column_type(s, 3) != SQLITE_NULL) {
-            const QByteArray pic = columnBlob(s, 3).toByteArray();
-            // Either form is readable: with the 8-byte header or a plain bitmap file image.
-            if (!PictureCodec::isDecodableBitmap(PictureCodec::bitmapFile(pic)))
-                problems << QStringLiteral("entry %1 ('%2'): the picture is not a readable bitmap")
-                                .arg(id)
-                                .arg(name);
-        }
+        // Either form is readable: with the 8-byte header or a plain bitmap file image.
+        if (sqlite3_column_type(s, 3) != SQLITE_NULL &&
+            !PictureCodec::isDecodableBitmap(
+                PictureCodec::bitmapFile(columnBlob(s, 3).toByteArray())))
+            problems << entry + QStringLiteral(": el gráfico no es un mapa de bits legible");
     }
     sqlite3_finalize(s);
+    commit();
+    return problems;
+}
+
+// The lines of the engine's own integrity check that report a problem.
+QStringList Storage::engineCheck()
+{
+    QStringList problems;
+    sqlite3_stmt *s = nullptr;
+    int rc = sqlite3_prepare_v2(m_db, "PRAGMA integrity_check", -1, &s, nullptr);
+    while (rc == SQLITE_OK && (rc = sqlite3_step(s)) == SQLITE_ROW) {
+        const QString line =
+            QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(s, 0)));
+        if (line != QLatin1String("ok"))
+            problems << line;
+        rc = SQLITE_OK;
+    }
+    sqlite3_finalize(s);
+    if (rc != SQLITE_DONE)
+        problems << engineReason(m_db, rc);
     return problems;
 }

@@ -15,6 +15,7 @@
 
 struct sqlite3;
 struct sqlite3_stmt;
+class Connection;
 
 // One dream entry as stored. Text fields hold a QString or are null; the picture holds a
 // QByteArray (the stored bytes, exactly as they are in the file) or is null.
@@ -44,29 +45,45 @@ public:
     static QString fileName();                    // "SUEÑOS.db"
     static QString tablePath(const QString &dir); // dir + "/SUEÑOS.db"
 
-    // Makes a new, empty table file in an existing directory. Refuses to overwrite.
+    // Makes a new, empty table file in an existing directory; see TableFile::create.
     static void create(const QString &dir);
+
+    // How a table is opened.
+    enum class Access {
+        ReadWrite, // for editing; a file or directory this user cannot write opens read-only
+        ReadOnly,  // for browsing only
+        Snapshot,  // for one consistent read that no other program changes meanwhile, as the
+                   // database tool reads; other programs wait or read alongside
+    };
 
     Storage();
     ~Storage();
     Storage(const Storage &) = delete;
     Storage &operator=(const Storage &) = delete;
 
-    // Opens an existing table. Checks the directory, the file, the table and its indexes;
-    // never writes to a file it could not open as a dream table. A read-only file opens
-    // read-only.
-    void open(const QString &dir, bool readOnly = false);
+    // Opens an existing table. Checks the directory, the file, the table and its indexes
+    // where nothing can be written, so that a file that fails is left as it was, with its
+    // log and shared memory; only then opens it for editing. Tells a table locked by another
+    // program, a damaged one, one beside a log that is not its own and a file that is no
+    // dream table apart.
+    void open(const QString &dir, Access access = Access::ReadWrite);
+    // The same for a table file under any name (a copy being made or checked).
+    void openFile(const QString &path, Access access);
     void close();
     bool isOpen() const { return m_db != nullptr; }
     bool isReadOnly() const { return m_readOnly; }
     QString directory() const { return m_dir; }
+    QString path() const { return m_path; }
 
-    void begin();
+    void begin(); // a write transaction
+    // A read transaction: every read until commit() sees the table as it was at the first.
+    void beginRead();
     void commit();
     void rollback();
 
     // Writes. insertRow returns the new id; a duplicate name raises the key violation.
     qint64 insertRow(const Row &row);
+    qint64 idOfName(const QString &name); // 0 when no entry has exactly this name
     void updateRow(const Row &row);
     void deleteRow(qint64 id);
 
@@ -102,9 +119,16 @@ public:
 
     static QByteArray sortKeyOf(const Row &row);
 
+    // The engine's handle, for the table file operations of the table layer.
+    sqlite3 *handle() const { return m_db; }
+    struct Statements; // the prepared statements (inside the table layer)
+
 private:
+    void prepareStatements();
+    QStringList engineCheck();
     sqlite3_stmt *prepare(const char *sql);
     [[noreturn]] void fail(const QString &what) const;
+    void checkWritable() const;
     std::optional<Row> fetchOne(sqlite3_stmt *stmt);
 
     bool sampleUsable();
@@ -114,7 +138,8 @@ private:
     void noteDeleted(const QByteArray &key);
     void dropSample() { m_sampleRows = -1; }
 
-    sqlite3 *m_db = nullptr;
+    std::unique_ptr<Connection> m_connection;
+    sqlite3 *m_db = nullptr; // the connection's handle
     struct Mark
     {
         QByteArray key;
@@ -125,7 +150,7 @@ private:
     qint64 m_sampleVersion = -1;
     qint64 m_sampleEdits = 0; // own changes of the order since the sample was taken
     QString m_dir;
+    QString m_path;
     bool m_readOnly = false;
-    struct Statements;
     std::unique_ptr<Statements> m_stmts;
 };

@@ -14,6 +14,11 @@ QString msgClosed()
     return QStringLiteral("Cannot perform this operation on a closed dataset");
 }
 
+QString msgOpen()
+{
+    return QStringLiteral("No se puede hacer esto con el conjunto de datos abierto");
+}
+
 } // namespace
 
 Table::Table(QObject *parent) : QObject(parent), m_storage(std::make_unique<Storage>()) {}
@@ -31,14 +36,14 @@ QString Table::tableName()
 void Table::setDatabaseDir(const QString &dir)
 {
     if (isActive())
-        throw DatabaseError(QStringLiteral("Cannot perform this operation on an open dataset"));
+        throw DatabaseError(msgOpen());
     m_dir = dir;
 }
 
 void Table::setReadOnly(bool readOnly)
 {
     if (isActive())
-        throw DatabaseError(QStringLiteral("Cannot perform this operation on an open dataset"));
+        throw DatabaseError(msgOpen());
     m_readOnly = readOnly;
 }
 
@@ -54,7 +59,7 @@ void Table::open()
 {
     if (isActive())
         return;
-    m_storage->open(m_dir, m_readOnly);
+    m_storage->open(m_dir, m_readOnly ? Storage::Access::ReadOnly : Storage::Access::ReadWrite);
     m_lock = std::make_unique<RowLock>(Storage::tablePath(m_dir) + QStringLiteral(".lck"));
     m_modified = false;
     m_current = Row();
@@ -123,15 +128,45 @@ void Table::releaseLock()
 void Table::lockCurrent()
 {
     if (!m_lock->tryLock(m_current.id))
-        throw EngineError(QStringLiteral("Record locked by another user: the entry '%1' is "
-                                         "being changed in another window or program")
-                              .arg(m_current.name()));
+        throw EngineError(QStringLiteral("Registro bloqueado por otro usuario: la entrada %1 se "
+                                         "está cambiando en otra ventana u otro programa")
+                              .arg(quoted(m_current.name())));
+}
+
+void PendingChangesList::add(PendingChanges *holder)
+{
+    if (holder && !m_holders.contains(holder))
+        m_holders.append(holder);
+}
+
+void PendingChangesList::remove(PendingChanges *holder)
+{
+    m_holders.removeAll(holder);
+}
+
+void PendingChangesList::handOver() const
+{
+    const QVector<PendingChanges *> holders = m_holders;
+    for (PendingChanges *holder : holders) {
+        if (m_holders.contains(holder))
+            holder->handOverChanges();
+    }
+}
+
+void Table::addPendingChanges(PendingChanges *holder)
+{
+    m_pending.add(holder);
+}
+
+void Table::removePendingChanges(PendingChanges *holder)
+{
+    m_pending.remove(holder);
 }
 
 void Table::settle()
 {
     checkActive();
-    emit updateRecordRequested();
+    m_pending.handOver();
     switch (m_state) {
     case DatasetState::Edit:
     case DatasetState::Insert:
@@ -296,7 +331,8 @@ void Table::edit()
         m_lock->unlock(m_current.id);
         const QString name = m_current.name();
         reloadCurrent(RecordChange::Reloaded);
-        throw EngineError(QStringLiteral("The entry '%1' was deleted by another user").arg(name));
+        throw EngineError(
+            QStringLiteral("Otro usuario ha borrado la entrada %1").arg(quoted(name)));
     }
     const bool changed = row->values != m_current.values;
     m_current = *row;
@@ -314,7 +350,7 @@ void Table::post()
     if (m_state != DatasetState::Edit && m_state != DatasetState::Insert &&
         m_state != DatasetState::SetKey)
         throw DatabaseError(QStringLiteral("Dataset not in edit or insert mode"));
-    emit updateRecordRequested();
+    m_pending.handOver();
     if (m_state == DatasetState::SetKey) {
         setState(DatasetState::Browse);
         return;
@@ -422,11 +458,11 @@ bool Table::locate(const QString &keyFields, const QVariant &value, LocateOption
     settle();
     const int field = fieldIndex(keyFields.trimmed());
     if (field < 0)
-        throw DatabaseError(QStringLiteral("Field '%1' not found").arg(keyFields));
+        throw DatabaseError(QStringLiteral("No existe el campo %1").arg(quoted(keyFields)));
     std::optional<Row> found;
     if (field == ImagenOnirica && options == PartialKey) {
         // Stored the way a typed name is: normalised and cut to the field's size.
-        const QString key = Collation::normalized(value.toString()).left(NameMaxLength);
+        const QString key = leftCodePoints(Collation::normalized(value.toString()), NameMaxLength);
         found = m_storage->firstWithPrefix(key);
     } else {
         // Other fields and options: walk the rows in name order.
@@ -481,7 +517,7 @@ void Table::setFieldValue(int field, const QVariant &value)
 {
     checkActive();
     if (field < 0 || field >= FieldCount)
-        throw DatabaseError(QStringLiteral("Field index out of range"));
+        throw DatabaseError(QStringLiteral("Número de campo fuera de rango"));
     QVariant v;
     if (fieldDef(field).kind == FieldKind::Graphic) {
         const QByteArray bytes = value.toByteArray();
@@ -490,7 +526,7 @@ void Table::setFieldValue(int field, const QVariant &value)
     } else {
         QString text = value.toString();
         if (field == ImagenOnirica)
-            text = Collation::normalized(text).left(NameMaxLength);
+            text = leftCodePoints(Collation::normalized(text), NameMaxLength);
         if (!value.isNull() && !text.isEmpty())
             v = text;
     }

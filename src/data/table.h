@@ -5,10 +5,38 @@
 
 #include <QObject>
 #include <QVariant>
+#include <QVector>
 
 #include <memory>
 
 class RowLock;
+
+// Holds changes for the current row that are not in the row buffer yet: the data-aware
+// editors, through their data source. The dataset asks every holder to hand its changes
+// over before it leaves edit or insert and before it posts; an error of a hand-over ends
+// that operation and travels to its caller.
+class PendingChanges
+{
+public:
+    virtual void handOverChanges() = 0;
+
+protected:
+    ~PendingChanges() = default;
+};
+
+// Holders of pending changes, asked in the order they were added.
+class PendingChangesList
+{
+public:
+    void add(PendingChanges *holder);
+    void remove(PendingChanges *holder);
+    // Asks every holder that is still listed when its turn comes (a hand-over may move the
+    // focus, and with it add or remove a holder). The first error ends the round.
+    void handOver() const;
+
+private:
+    QVector<PendingChanges *> m_holders;
+};
 
 enum class DatasetState { Inactive, Browse, Edit, Insert, SetKey };
 
@@ -24,8 +52,9 @@ enum class RecordChange {
 // single rows through the indexes; nothing loads the whole table.
 //
 // Every operation that moves, refreshes or inserts first leaves edit or insert: the
-// controls hand over their pending values (updateRecordRequested), a modified row is posted
-// (an error stops the operation), an unmodified one is cancelled.
+// holders of pending changes hand them over (a plain call, so that an error travels through
+// the program's own code only), a modified row is posted (an error stops the operation), an
+// unmodified one is cancelled.
 class Table : public QObject
 {
     Q_OBJECT
@@ -96,12 +125,15 @@ public:
 
     Storage &storage() { return *m_storage; }
 
+    // The holders asked to hand over their changes, in the order added. A holder removes
+    // itself before it goes away.
+    void addPendingChanges(PendingChanges *holder);
+    void removePendingChanges(PendingChanges *holder);
+
 signals:
     void stateChanged();
     void recordChanged(RecordChange change);
     void fieldChanged(int field);
-    // Emitted when the controls must hand their pending changes to the row buffer.
-    void updateRecordRequested();
     // The required-field check asks for the editor of the field to take the focus.
     void focusFieldRequested(int field);
 
@@ -128,6 +160,7 @@ private:
     QByteArray m_currentKey; // its sort key
     Row m_buffer;            // the row being edited or inserted
     QVariant m_keyBuffer;    // key buffer of set-key state
+    PendingChangesList m_pending;
 };
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(Table::LocateOptions)

@@ -11,6 +11,7 @@
 #include "dbmemo.h"
 #include "dbnavigator.h"
 #include "fields.h"
+#include "formaprimera_access.h"
 #include "formaprimera_hints.h"
 #include "glyphs.h"
 #include "memo.h"
@@ -548,6 +549,7 @@ TFORMAPRIMERA::TFORMAPRIMERA(const QString &databaseDir, QWidget *parent) : QWid
     connect(activation, &ActivationWatcher::activated, this, guarded([this]() { FormActivate(); }));
 
     installHints(this);
+    installAccessibility(this);
 }
 
 TFORMAPRIMERA::~TFORMAPRIMERA()

@@ -1,6 +1,7 @@
 #include "hoverrules.h"
 
 #include "appearance.h"
+#include "application.h"
 #include "raisedlabel.h"
 
 #include <QEvent>
@@ -261,7 +262,7 @@ bool HoverDispatcher::eventFilter(QObject *watched, QEvent *event)
             return false;
         if (QWidget *control = controlFor(widget)) {
             if (const HoverRule *rule = ruleOf(control))
-                apply(*rule);
+                runHandler([this, rule] { apply(*rule); });
         }
         return false;
     }

@@ -3,10 +3,22 @@
 #include "dialogs.h"
 #include "errors.h"
 
+#include <utility>
+
 QString applicationTitle()
 {
     return QStringLiteral("NOCTAMBULA v2.0 (Noches de Fortuna)");
 }
+
+namespace {
+
+Application::LastNetObserver &lastNetObserver()
+{
+    static Application::LastNetObserver observer;
+    return observer;
+}
+
+} // namespace
 
 Application::Application(int &argc, char **argv) : QApplication(argc, argv) {}
 
@@ -15,9 +27,17 @@ bool Application::notify(QObject *receiver, QEvent *event)
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception &error) {
+        if (lastNetObserver())
+            lastNetObserver()(error);
         showHandlerError(error);
     }
     return false;
+}
+
+Application::LastNetObserver Application::setLastNetObserver(LastNetObserver observer)
+{
+    std::swap(observer, lastNetObserver());
+    return observer;
 }
 
 void Application::showHandlerError(const std::exception &error)

@@ -10,6 +10,11 @@ QString applicationTitle();
 
 // The application object. An error raised by a handler while the message loop runs ends
 // that handler and is shown in the application error box; the program goes on.
+//
+// Handlers run through runHandler() (or guarded()), which catches their errors before they
+// reach Qt's code. notify() is only the last net: an error that arrives there has already
+// unwound through Qt's frames, which is a fault of the program. It is shown like any other
+// and told to the last-net observer, which the tests set to fail the running test.
 class Application : public QApplication
 {
     Q_OBJECT
@@ -20,6 +25,10 @@ public:
 
     // Shows the error box for an error that ended a handler.
     static void showHandlerError(const std::exception &error);
+
+    using LastNetObserver = std::function<void(const std::exception &error)>;
+    // Sets the observer of errors that reach notify() and returns the one set before.
+    static LastNetObserver setLastNetObserver(LastNetObserver observer);
 };
 
 // Runs a handler, showing any error it raises in the application error box. Handlers bound

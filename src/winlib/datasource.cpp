@@ -1,19 +1,29 @@
 #include "datasource.h"
 
+#include <QWidget>
+
 DataSource::DataSource(QObject *parent) : QObject(parent) {}
+
+DataSource::~DataSource()
+{
+    if (m_table)
+        m_table->removePendingChanges(this);
+}
 
 void DataSource::setDataSet(Table *table)
 {
     if (m_table == table)
         return;
-    if (m_table)
+    if (m_table) {
         disconnect(m_table, nullptr, this, nullptr);
+        m_table->removePendingChanges(this);
+    }
     m_table = table;
     if (table) {
+        table->addPendingChanges(this);
         connect(table, &Table::stateChanged, this, &DataSource::stateChanged);
         connect(table, &Table::recordChanged, this, &DataSource::dataChanged);
         connect(table, &Table::fieldChanged, this, &DataSource::fieldChanged);
-        connect(table, &Table::updateRecordRequested, this, &DataSource::updateRecordRequested);
         connect(table, &Table::focusFieldRequested, this, &DataSource::focusFieldRequested);
     }
     emit stateChanged();
@@ -36,4 +46,29 @@ bool DataSource::edit()
         return false;
     m_table->edit();
     return m_table->state() == DatasetState::Edit || m_table->state() == DatasetState::Insert;
+}
+
+void DataSource::addEditor(PendingChanges *editor)
+{
+    m_editors.add(editor);
+}
+
+void DataSource::removeEditor(PendingChanges *editor)
+{
+    m_editors.remove(editor);
+}
+
+void DataSource::handOverChanges()
+{
+    m_editors.handOver();
+}
+
+void handOverOrFocus(QWidget *editor, const std::function<void()> &update)
+{
+    try {
+        update();
+    } catch (...) {
+        editor->setFocus();
+        throw;
+    }
 }

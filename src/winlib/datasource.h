@@ -5,13 +5,20 @@
 #include <QObject>
 #include <QPointer>
 
+#include <functional>
+
+class QWidget;
+
 // Binds a dataset to the data-aware controls: relays the dataset's changes of state,
-// position and data, and carries the automatic-edit setting.
-class DataSource : public QObject
+// position and data, and carries the automatic-edit setting. The editors bound to it
+// register as holders of pending changes; when the dataset asks, the data source has each
+// hand them over by a plain call, so that an error travels through the program's own code.
+class DataSource : public QObject, public PendingChanges
 {
     Q_OBJECT
 public:
     explicit DataSource(QObject *parent = nullptr);
+    ~DataSource() override;
 
     Table *dataSet() const { return m_table; }
     void setDataSet(Table *table);
@@ -24,14 +31,24 @@ public:
     // dataset propagate.
     bool edit();
 
+    // The editors asked to hand over their changes; an editor removes itself before it
+    // goes away or moves to another data source.
+    void addEditor(PendingChanges *editor);
+    void removeEditor(PendingChanges *editor);
+    void handOverChanges() override;
+
 signals:
     void stateChanged();
     void dataChanged(RecordChange change);
     void fieldChanged(int field);
-    void updateRecordRequested();
     void focusFieldRequested(int field);
 
 private:
     QPointer<Table> m_table;
+    PendingChangesList m_editors;
     bool m_autoEdit = true;
 };
+
+// An editor's answer to the dataset's request: update hands its change to the row; when that
+// fails, the editor takes the focus and the error goes on to the dataset's caller.
+void handOverOrFocus(QWidget *editor, const std::function<void()> &update);

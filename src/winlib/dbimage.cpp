@@ -1,5 +1,6 @@
 #include "dbimage.h"
 
+#include "accessibility.h"
 #include "appearance.h"
 #include "application.h"
 #include "datasource.h"
@@ -37,29 +38,35 @@ TDBImage::TDBImage(QWidget *parent) : QFrame(parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
+TDBImage::~TDBImage()
+{
+    if (m_dataSource)
+        m_dataSource->removeEditor(this);
+}
+
 void TDBImage::setDataSource(DataSource *source)
 {
     if (m_dataSource == source)
         return;
-    if (m_dataSource)
+    if (m_dataSource) {
         disconnect(m_dataSource, nullptr, this, nullptr);
+        m_dataSource->removeEditor(this);
+    }
     m_dataSource = source;
     if (source) {
+        source->addEditor(this);
         connect(source, &DataSource::dataChanged, this, [this]() { loadPicture(); });
         connect(source, &DataSource::fieldChanged, this, [this](int field) {
             if (field == m_field && !m_modified)
                 loadPicture();
         });
-        connect(source, &DataSource::updateRecordRequested, this, [this]() {
-            try {
-                updateRecord();
-            } catch (...) {
-                setFocus();
-                throw;
-            }
-        });
     }
     loadPicture();
+}
+
+void TDBImage::handOverChanges()
+{
+    handOverOrFocus(this, [this] { updateRecord(); });
 }
 
 void TDBImage::setDataField(int field)
@@ -73,6 +80,8 @@ void TDBImage::setPicture(const QImage &picture, bool modified)
     m_picture = picture;
     m_modified = modified;
     update();
+    // Its name says whose picture it shows, or that the entry has none.
+    Accessibility::notifyNameChanged(this);
 }
 
 void TDBImage::loadPicture()

@@ -11,11 +11,12 @@
 // cut off equally on both sides when larger, never scaled; a thin frame marks the focus.
 // Only bitmaps are accepted: a stored value that is not a readable bitmap shows no picture
 // and is kept as it is unless the user replaces it.
-class TDBImage : public QFrame
+class TDBImage : public QFrame, public PendingChanges
 {
     Q_OBJECT
 public:
     explicit TDBImage(QWidget *parent = nullptr);
+    ~TDBImage() override;
 
     DataSource *dataSource() const { return m_dataSource; }
     void setDataSource(DataSource *source);
@@ -34,6 +35,9 @@ public:
     void loadPicture();
     // Hands a changed picture to the row. Errors of the dataset propagate.
     void updateRecord();
+    // The dataset's request: updateRecord(); on an error the control takes the focus and the
+    // error propagates.
+    void handOverChanges() override;
 
 signals:
     void clicked();

@@ -1,5 +1,6 @@
 #include "dblookuplistbox.h"
 
+#include "accessibility.h"
 #include "appearance.h"
 #include "application.h"
 #include "collation.h"
@@ -167,8 +168,11 @@ void TDBLookupListBox::readRows(int want)
         want = qMin(want, rows - 2);
     want = qBound(0, want, rows - 1);
     // Up to a window's worth on either side, then the window with the current row as
-    // near to want as the table's ends allow.
-    const QVector<RowName> around = t->namesAround(rows - 1, rows - 1);
+    // near to want as the table's ends allow. The grid reads while the dataset tells of a
+    // change and while Qt lays it out: a read that fails shows its error here and leaves
+    // the grid without stored rows.
+    QVector<RowName> around;
+    runHandler([&] { around = t->namesAround(rows - 1, rows - 1); });
     int c = -1;
     for (int i = 0; i < around.size(); ++i) {
         if (around.at(i).id == t->currentId()) {
@@ -258,6 +262,27 @@ void TDBLookupListBox::onDataChanged(RecordChange change)
         break;
     }
     syncScrollBar();
+    notifyCurrentRow();
+}
+
+void TDBLookupListBox::notifyCurrentRow()
+{
+    // Assistive technology follows the current entry: its row is the selected one, and the
+    // focused one while the grid has the focus.
+    if (m_cur < 0 || !isVisible())
+        return;
+    // Only where the grid is read as a list of its rows.
+    const QAccessibleInterface *list = QAccessible::queryAccessibleInterface(this);
+    if (!list || list->role() != QAccessible::List || m_cur >= list->childCount())
+        return;
+    QAccessibleEvent selection(this, QAccessible::Selection);
+    selection.setChild(m_cur);
+    Accessibility::notify(&selection);
+    if (hasFocus()) {
+        QAccessibleEvent focus(this, QAccessible::Focus);
+        focus.setChild(m_cur);
+        Accessibility::notify(&focus);
+    }
 }
 
 void TDBLookupListBox::onStateChanged()

@@ -68,6 +68,7 @@ private:
     Table *table() const;
     void onDataChanged(RecordChange change);
     void onStateChanged();
+    void notifyCurrentRow();
     void onScrollAction(int action);
 
     // Reads the displayed rows again around the current row, putting it at index want

@@ -22,27 +22,28 @@ TDBMemo::TDBMemo(QWidget *parent) : TMemo(parent)
     updateReadOnly();
 }
 
+TDBMemo::~TDBMemo()
+{
+    if (m_dataSource)
+        m_dataSource->removeEditor(this);
+}
+
 void TDBMemo::setDataSource(DataSource *source)
 {
     if (m_dataSource == source)
         return;
-    if (m_dataSource)
+    if (m_dataSource) {
         disconnect(m_dataSource, nullptr, this, nullptr);
+        m_dataSource->removeEditor(this);
+    }
     m_dataSource = source;
     if (source) {
+        source->addEditor(this);
         connect(source, &DataSource::stateChanged, this, &TDBMemo::updateReadOnly);
         connect(source, &DataSource::dataChanged, this, [this]() { load(); });
         connect(source, &DataSource::fieldChanged, this, [this](int field) {
             if (field == m_field)
                 load();
-        });
-        connect(source, &DataSource::updateRecordRequested, this, [this]() {
-            try {
-                updateRecord();
-            } catch (...) {
-                setFocus();
-                throw;
-            }
         });
         connect(source, &DataSource::focusFieldRequested, this, [this](int field) {
             if (field == m_field && isVisible() && isEnabled())
@@ -51,6 +52,11 @@ void TDBMemo::setDataSource(DataSource *source)
     }
     updateReadOnly();
     load();
+}
+
+void TDBMemo::handOverChanges()
+{
+    handOverOrFocus(this, [this] { updateRecord(); });
 }
 
 void TDBMemo::setDataField(int field)
@@ -166,8 +172,8 @@ QString TDBMemo::limited(const QString &text) const
 {
     if (m_maxLength <= 0)
         return text;
-    const int used = toPlainText().length() - textCursor().selectedText().length();
-    return text.left(qMax(0, m_maxLength - used));
+    const int used = codePointCount(toPlainText()) - codePointCount(textCursor().selectedText());
+    return leftCodePoints(text, qMax(0, m_maxLength - used));
 }
 
 void TDBMemo::keyPressEvent(QKeyEvent *event)

@@ -9,20 +9,22 @@
 // A memo bound to one field of a data source's dataset. It shows the field of the current
 // row, puts the dataset into edit state by itself on the first key that changes the text
 // (automatic editing), puts back the row's value on Esc and hands its text to the row when
-// the dataset asks for pending values. Memo fields (not the name) also hand their text over
+// the dataset asks for pending changes. Memo fields (not the name) also hand their text over
 // when the editor loses the focus.
-class TDBMemo : public TMemo
+class TDBMemo : public TMemo, public PendingChanges
 {
     Q_OBJECT
 public:
     explicit TDBMemo(QWidget *parent = nullptr);
+    ~TDBMemo() override;
 
     DataSource *dataSource() const { return m_dataSource; }
     void setDataSource(DataSource *source);
     int dataField() const { return m_field; }
     void setDataField(int field);
 
-    // At most this many characters can be typed or pasted; 0 for no limit.
+    // At most this many characters (code points, as the table counts them) can be typed or
+    // pasted; 0 for no limit.
     int maxLength() const { return m_maxLength; }
     void setMaxLength(int length);
 
@@ -36,6 +38,9 @@ public:
 
     // Hands the text to the row if it was changed. Errors of the dataset propagate.
     void updateRecord();
+    // The dataset's request: updateRecord(); on an error the editor takes the focus and the
+    // error propagates.
+    void handOverChanges() override;
     // Shows the field's value of the current row, dropping what was typed.
     void reset();
 

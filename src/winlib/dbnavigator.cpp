@@ -1,5 +1,6 @@
 #include "dbnavigator.h"
 
+#include "accessibility.h"
 #include "application.h"
 #include "datasource.h"
 #include "dialogs.h"
@@ -112,6 +113,7 @@ void TDBNavigator::updateAvailability()
     if (!available)
         setDown(false);
     update();
+    Accessibility::notifyAvailabilityChanged(this);
 }
 
 void TDBNavigator::runAction()

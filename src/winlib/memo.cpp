@@ -7,7 +7,25 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QTextBlock>
+#include <QTextBoundaryFinder>
 #include <QTextLayout>
+
+namespace {
+
+// A line cut to at most TMemo::MaxLineLength UTF-16 units, between two characters as the
+// reader sees them (never inside a surrogate pair or between a letter and its accent).
+QString limitedLine(const QString &text)
+{
+    if (text.size() <= TMemo::MaxLineLength)
+        return text;
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    finder.setPosition(TMemo::MaxLineLength);
+    if (!finder.isAtBoundary())
+        finder.toPreviousBoundary();
+    return text.left(int(finder.position()));
+}
+
+} // namespace
 
 TMemo::TMemo(QWidget *parent) : QPlainTextEdit(parent)
 {
@@ -40,7 +58,7 @@ QStringList TMemo::displayLines() const
     for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
         const QString text = block.text();
         if (text.isEmpty() || !wrap) {
-            lines << text.left(MaxLineLength);
+            lines << limitedLine(text);
             continue;
         }
         QTextLayout layout(text, font());
@@ -48,7 +66,7 @@ QStringList TMemo::displayLines() const
         layout.beginLayout();
         for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
             line.setLineWidth(width);
-            lines << text.mid(line.textStart(), line.textLength()).left(MaxLineLength);
+            lines << limitedLine(text.mid(line.textStart(), line.textLength()));
         }
         layout.endLayout();
     }

@@ -15,8 +15,8 @@ public:
     explicit TMemo(QWidget *parent = nullptr);
 
     // The lines as the memo shows them: after its word wrap at its on-screen width (also
-    // while hidden), each at most MaxLineLength characters, a last empty line not counted.
-    // An empty memo has none.
+    // while hidden), each at most MaxLineLength UTF-16 units (cut between two characters),
+    // a last empty line not counted. An empty memo has none.
     static constexpr int MaxLineLength = 4096;
     QStringList displayLines() const;
 

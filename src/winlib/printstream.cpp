@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QFontMetrics>
 #include <QPrinter>
+#include <QTextBoundaryFinder>
+#include <QVector>
 
 #include <algorithm>
 #include <cmath>
@@ -15,27 +17,16 @@ constexpr int lineGap = 2;         // printer pixels after a line with text
 constexpr int tabStopInChars = 8;  // average character widths between tab stops
 const QChar formFeed(QChar(0x0C)); // starts a new page
 
-// The longest start of run, in whole characters, whose width is at most room.
-int fittingLength(const QFontMetrics &metrics, const QString &run, int room)
+// Where the characters of run end, in UTF-16 units. A character is what the reader sees
+// as one: a grapheme cluster, such as a letter with its combining accents, a surrogate
+// pair, a flag or an emoji sequence joined by zero-width joiners or with a skin tone.
+QVector<int> characterEnds(const QString &run)
 {
-    int low = 0;
-    int high = int(run.size());
-    while (low < high) {
-        const int middle = (low + high + 1) / 2;
-        if (metrics.horizontalAdvance(run.left(middle)) <= room)
-            low = middle;
-        else
-            high = middle - 1;
-    }
-    if (low > 0 && low < run.size() && run.at(low).isLowSurrogate())
-        --low;
-    return low;
-}
-
-// The length of the first character of run: one or two UTF-16 units.
-int firstCharacterLength(const QString &run)
-{
-    return run.size() > 1 && run.at(0).isHighSurrogate() && run.at(1).isLowSurrogate() ? 2 : 1;
+    QVector<int> ends;
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, run);
+    for (int at = int(finder.toNextBoundary()); at > 0; at = int(finder.toNextBoundary()))
+        ends << at;
+    return ends;
 }
 
 } // namespace
@@ -227,6 +218,25 @@ void PrintStream::nextLine(int height, int gap)
         startNewPage();
 }
 
+int PrintStream::pieceLength(const QFontMetrics &metrics, const QString &run, int room,
+                             bool lineStart)
+{
+    const QVector<int> ends = characterEnds(run);
+    int low = 0; // characters known to fit
+    int high = int(ends.size());
+    while (low < high) {
+        const int middle = (low + high + 1) / 2;
+        if (metrics.horizontalAdvance(run.left(ends[middle - 1])) <= room)
+            low = middle;
+        else
+            high = middle - 1;
+    }
+    // Not even one character fits a whole line: it goes alone.
+    if (low == 0 && lineStart && !ends.isEmpty())
+        low = 1;
+    return low > 0 ? ends[low - 1] : 0;
+}
+
 void PrintStream::writeLine(const QString &line)
 {
     requireOpen();
@@ -261,15 +271,13 @@ void PrintStream::writeLine(const QString &line)
         while (end < line.size() && line.at(end) != formFeed && line.at(end) != QLatin1Char('\t'))
             ++end;
         const QString run = line.mid(i, end - i);
-        int length = fittingLength(metrics, run, width - m_x);
-        if (length == 0 && m_x > 0) {
+        const int length = pieceLength(metrics, run, width - m_x, m_x == 0);
+        if (length == 0) {
             // Nothing more fits behind a tab: the rest starts the next line.
             nextLine(height, lineGap);
             hasText = false;
             continue;
         }
-        if (length == 0) // not even one character fits a whole line: it goes alone
-            length = firstCharacterLength(run);
         const QString piece = run.left(length);
         m_painter.drawText(QPoint(m_x, m_y + metrics.ascent()), piece);
         m_x += metrics.horizontalAdvance(piece);

@@ -11,6 +11,7 @@
 
 #include <vector>
 
+class QFontMetrics;
 class QPrinter;
 
 // Errors of the printing layer.
@@ -100,7 +101,9 @@ private:
 // Layout: lines start at the left edge of the printable area, the first at its top. After a
 // line with text the next starts lower by the text's height plus 2 printer pixels, after an
 // empty line lower by the font's height. A line wider than the printable width is broken
-// at the last character that still fits, the rest going on the next line. When the next
+// after the last character that still fits, the rest going on the next line; a character
+// is what the reader sees as one (a letter with its accents, a flag, an emoji sequence) and
+// is never split. When the next
 // line would start below the printable height less twice the height of the line just
 // written, printing goes on at the top of a new page. A tab moves on to the next tab stop,
 // stops lying eight average character widths apart; a form feed starts a new page.
@@ -132,6 +135,11 @@ public:
     // size in whole points (13 px give 10 pt, 1 px gives 1 pt); face and style stay. Fonts
     // given in points keep their size, rounded to a whole point.
     static QFont paperFont(const QFont &screenFont);
+
+    // The length, in UTF-16 units, of the longest start of run made of whole characters
+    // whose width is at most room; at the start of a line at least the first character.
+    static int pieceLength(const QFontMetrics &metrics, const QString &run, int room,
+                           bool lineStart);
 
     // The error codes of the failed checks.
     enum IoCode { WriteFault = 101, NotAssigned = 102, NotOpen = 103 };

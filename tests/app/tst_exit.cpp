@@ -18,6 +18,7 @@
 #include "roster.h"
 #include "storage.h"
 #include "table.h"
+#include "testmain.h"
 #include "windowroster.h"
 
 #include <QPlainTextEdit>
@@ -513,11 +514,6 @@ void TestExit::databaseDirectoryChoice()
     }
 }
 
-int main(int argc, char *argv[])
-{
-    Application app(argc, argv);
-    TestExit test;
-    return QTest::qExec(&test, argc, argv);
-}
+NOCTAMBU_TEST_MAIN(TestExit)
 
 #include "tst_exit.moc"

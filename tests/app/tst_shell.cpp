@@ -8,6 +8,7 @@
 #include "errors.h"
 #include "lastchance.h"
 #include "modal.h"
+#include "testmain.h"
 
 #include <QDialog>
 #include <QInputDialog>
@@ -108,6 +109,11 @@ void TestShell::handlerErrorsReachTheErrorBoxAndTheProgramGoesOn()
     Failing receiver;
     QEvent event(QEvent::User);
 
+    // Errors that reach the last net are shown and told to its observer (which otherwise
+    // fails the test).
+    QStringList atTheNet;
+    const Application::LastNetObserver failing = Application::setLastNetObserver(
+        [&](const std::exception &error) { atTheNet << QString::fromUtf8(error.what()); });
     receiver.fail = [] {
         throw DatabaseError(QStringLiteral("Field 'Imagen Onírica' must have a value"));
     };
@@ -118,7 +124,10 @@ void TestShell::handlerErrorsReachTheErrorBoxAndTheProgramGoesOn()
     QCoreApplication::sendEvent(&receiver, &event);
     receiver.fail = nullptr;
     QCoreApplication::sendEvent(&receiver, &event);
+    Application::setLastNetObserver(failing);
     QCOMPARE(receiver.handled, 3);
+    QCOMPARE(atTheNet, QStringList({QStringLiteral("Field 'Imagen Onírica' must have a value"),
+                                    QStringLiteral("out of range")}));
 
     // A handler bound through guarded() reports the same way and never lets the error out.
     QPushButton button;
@@ -399,11 +408,6 @@ void TestShell::terminationEndsModalLoops()
     QVERIFY(!outer.isVisible());
 }
 
-int main(int argc, char *argv[])
-{
-    Application app(argc, argv);
-    TestShell test;
-    return QTest::qExec(&test, argc, argv);
-}
+NOCTAMBU_TEST_MAIN(TestShell)
 
 #include "tst_shell.moc"

@@ -29,6 +29,23 @@ template <typename F> QString failure(F &&f)
     return QStringLiteral("<no error>");
 }
 
+// A holder of pending changes, as an editor is: it hands a name over, or fails.
+struct PendingName : PendingChanges
+{
+    Table *table = nullptr;
+    QString name;
+    QString error;
+    int asked = 0;
+    void handOverChanges() override
+    {
+        ++asked;
+        if (!error.isEmpty())
+            throw DatabaseError(error);
+        if (!name.isNull())
+            table->setFieldValue(ImagenOnirica, name);
+    }
+};
+
 void addRow(Table &t, const QString &name, const QString &meaning = QString(),
             const QString &lucky = QString())
 {
@@ -143,7 +160,9 @@ void TestTable::navigationFlags()
 void TestTable::insertAndLeave()
 {
     auto t = openTable({QStringLiteral("Agua"), QStringLiteral("Sol")});
-    QSignalSpy handOver(t.get(), &Table::updateRecordRequested);
+    PendingName editor;
+    editor.table = t.get();
+    t->addPendingChanges(&editor);
     t->insert();
     QCOMPARE(t->state(), DatasetState::Insert);
     QVERIFY(!t->isModified());
@@ -151,7 +170,7 @@ void TestTable::insertAndLeave()
     t->next(); // an untouched new row disappears without a word
     QCOMPARE(t->state(), DatasetState::Browse);
     QCOMPARE(t->recordCount(), 2);
-    QVERIFY(handOver.count() >= 1);
+    QVERIFY(editor.asked >= 1);
     // Insert twice: the first new row vanishes, a second one is current.
     t->insert();
     t->insert();
@@ -159,12 +178,18 @@ void TestTable::insertAndLeave()
     t->cancel();
     QCOMPARE(t->recordCount(), 2);
     // The editors' pending change is handed over before leaving: a typed name is stored.
+    // A hand-over that fails ends the operation, which does not take place.
     t->insert();
-    connect(t.get(), &Table::updateRecordRequested, this,
-            [&] { t->setFieldValue(ImagenOnirica, QStringLiteral("Oso")); });
+    editor.name = QStringLiteral("Oso");
+    editor.error = QStringLiteral("No hand-over");
+    QCOMPARE(failure([&] { t->refresh(); }), editor.error);
+    QCOMPARE(failure([&] { t->post(); }), editor.error);
+    QCOMPARE(t->state(), DatasetState::Insert);
+    editor.error.clear();
     t->refresh();
     QCOMPARE(t->recordCount(), 3);
     QCOMPARE(nameOf(*t), QStringLiteral("Oso"));
+    t->removePendingChanges(&editor);
 }
 
 void TestTable::requiredName()
@@ -195,7 +220,8 @@ void TestTable::keyViolation()
     t->insert();
     t->setFieldValue(ImagenOnirica, QStringLiteral("Sol"));
     const QString msg = failure([&] { t->post(); });
-    QVERIFY2(msg.contains(QStringLiteral("Key violation")) && msg.contains(QStringLiteral("'Sol'")),
+    QVERIFY2(msg.contains(QStringLiteral("Violación de clave")) &&
+                 msg.contains(QStringLiteral("«Sol»")),
              qPrintable(msg));
     QVERIFY(!msg.endsWith(QLatin1Char('.')));
     QCOMPARE(t->state(), DatasetState::Insert);
@@ -208,7 +234,7 @@ void TestTable::keyViolation()
     t->first();
     t->edit();
     t->setFieldValue(ImagenOnirica, QStringLiteral("sol"));
-    QVERIFY(failure([&] { t->post(); }).contains(QStringLiteral("Key violation")));
+    QVERIFY(failure([&] { t->post(); }).contains(QStringLiteral("Violación de clave")));
     QCOMPARE(t->state(), DatasetState::Edit);
 }
 
@@ -389,9 +415,9 @@ void TestTable::openFailuresWriteNothing()
             t.open();
         });
     };
-    QVERIFY(openIn(dir() + QStringLiteral("/missing")).contains(QStringLiteral("does not exist")));
+    QVERIFY(openIn(dir() + QStringLiteral("/missing")).contains(QStringLiteral("no existe")));
     QTemporaryDir empty;
-    QVERIFY(openIn(empty.path()).contains(QStringLiteral("SUEÑOS.db does not exist")));
+    QVERIFY(openIn(empty.path()).contains(QStringLiteral("SUEÑOS.db no existe")));
 
     // A file that is not a database, and databases without the table or its index.
     const QByteArray garbage("this is not a table, just text\n");
@@ -399,7 +425,7 @@ void TestTable::openFailuresWriteNothing()
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(garbage);
     f.close();
-    QVERIFY(openIn(empty.path()).contains(QStringLiteral("is not a dream table")));
+    QVERIFY(openIn(empty.path()).contains(QStringLiteral("no es una tabla de sueños")));
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), garbage);
     f.close();
@@ -422,7 +448,7 @@ void TestTable::openFailuresWriteNothing()
     QVERIFY(table.open(QIODevice::ReadOnly));
     const QByteArray before = table.readAll();
     table.close();
-    QVERIFY(openIn(dir()).contains(QStringLiteral("index on 'Imagen Onírica'")));
+    QVERIFY(openIn(dir()).contains(QStringLiteral("índice de «Imagen Onírica»")));
     QVERIFY(table.open(QIODevice::ReadOnly));
     QCOMPARE(table.readAll(), before);
     table.close();
@@ -433,7 +459,7 @@ void TestTable::openFailuresWriteNothing()
             SQLITE_OK);
     sqlite3_exec(db, "CREATE TABLE t(x)", nullptr, nullptr, nullptr);
     sqlite3_close(db);
-    QVERIFY(openIn(foreign.path()).contains(QStringLiteral("is not a dream table")));
+    QVERIFY(openIn(foreign.path()).contains(QStringLiteral("no es una tabla de sueños")));
 }
 
 void TestTable::closedDataset()
@@ -524,8 +550,10 @@ void TestTable::rowLocksInOneProcess()
     b.open();
     a->edit();
     a->setFieldValue(InterpretacionOnirica, QStringLiteral("de A"));
-    QVERIFY(failure([&] { b.edit(); }).startsWith(QStringLiteral("Record locked by another user")));
-    QVERIFY(failure([&] { b.deleteRecord(); }).startsWith(QStringLiteral("Record locked")));
+    QVERIFY(failure([&] {
+                b.edit();
+            }).startsWith(QStringLiteral("Registro bloqueado por otro usuario")));
+    QVERIFY(failure([&] { b.deleteRecord(); }).startsWith(QStringLiteral("Registro bloqueado")));
     b.next(); // other rows are free
     b.edit();
     b.cancel();
@@ -548,7 +576,9 @@ void TestTable::rowLockAcrossProcesses()
     Table t;
     t.setDatabaseDir(dir());
     t.open();
-    QVERIFY(failure([&] { t.edit(); }).startsWith(QStringLiteral("Record locked by another user")));
+    QVERIFY(failure([&] {
+                t.edit();
+            }).startsWith(QStringLiteral("Registro bloqueado por otro usuario")));
     QCOMPARE(t.state(), DatasetState::Browse);
 
     child.kill(); // the system frees the dead process's lock

@@ -14,6 +14,7 @@
 #include "regionalformats.h"
 #include "storage.h"
 #include "table.h"
+#include "testmain.h"
 
 #include <QFrame>
 #include <QHelpEvent>
@@ -285,5 +286,5 @@ void TestHintsWindow::noTimerNoWindow()
     QVERIFY(raised);
 }
 
-QTEST_MAIN(TestHintsWindow)
+NOCTAMBU_TEST_MAIN(TestHintsWindow)
 #include "tst_hintswindow.moc"

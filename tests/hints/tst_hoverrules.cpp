@@ -4,6 +4,7 @@
 #include "hover.h"
 #include "hoverrules.h"
 #include "raisedlabel.h"
+#include "testmain.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -323,5 +324,5 @@ void TestHoverRules::lateWidgetsAreWatchedAndTooltipsSwallowed()
     QVERIFY(!QToolTip::isVisible());
 }
 
-QTEST_MAIN(TestHoverRules)
+NOCTAMBU_TEST_MAIN(TestHoverRules)
 #include "tst_hoverrules.moc"

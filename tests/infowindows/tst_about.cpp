@@ -17,6 +17,7 @@
 #include "raisedlabel.h"
 #include "roster.h"
 #include "storage.h"
+#include "testmain.h"
 #include "windowroster.h"
 #include "windowtests.h"
 
@@ -244,8 +245,11 @@ void TestAbout::publisherBoxGivesTheActivationBack()
         box->close();
         QVERIFY(!box->isVisible());
         QTRY_COMPARE(ActivationWatcher::focusRecord(), about);
-        QTRY_COMPARE(QApplication::focusWidget(), about->SALIRACERCA);
-        QCOMPARE(status(), QString());
+        // The activation steps run from the event loop after the activation event, and Qt
+        // may have put the focus on the closing button (first in tab order) by itself: the
+        // emptied status panel is what tells that they ran.
+        QTRY_COMPARE(status(), QString());
+        QCOMPARE(QApplication::focusWidget(), about->SALIRACERCA);
         // Clicking into the box again activates it again, with its beep.
         hover(about->botondre333);
         QTRY_COMPARE(beepCount(), 2);
@@ -431,12 +435,6 @@ void TestAbout::noIntroAfterTheseWindowsClose()
     roster.FORMABOX()->hide();
 }
 
-int main(int argc, char *argv[])
-{
-    Application app(argc, argv);
-    installFontSubstitutions();
-    TestAbout test;
-    return QTest::qExec(&test, argc, argv);
-}
+NOCTAMBU_TEST_MAIN(TestAbout)
 
 #include "tst_about.moc"

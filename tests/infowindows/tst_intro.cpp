@@ -10,6 +10,7 @@
 #include "infowidgets.h"
 #include "modal.h"
 #include "raisedlabel.h"
+#include "testmain.h"
 #include "windowroster.h"
 #include "windowtests.h"
 
@@ -261,12 +262,6 @@ void TestIntro::closing()
     QCOMPARE(beepCount(), 0);
 }
 
-int main(int argc, char *argv[])
-{
-    Application app(argc, argv);
-    installFontSubstitutions();
-    TestIntro test;
-    return QTest::qExec(&test, argc, argv);
-}
+NOCTAMBU_TEST_MAIN(TestIntro)
 
 #include "tst_intro.moc"

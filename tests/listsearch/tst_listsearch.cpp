@@ -17,6 +17,7 @@
 #include "raisedlabel.h"
 #include "storage.h"
 #include "table.h"
+#include "testmain.h"
 
 #include <QBuffer>
 #include <QFrame>
@@ -611,5 +612,5 @@ void TestListSearch::panelDragsOnItsMargin()
     QCOMPARE(w->DBLOOKUPLISTBOX1->size(), QSize(369, 201));
 }
 
-QTEST_MAIN(TestListSearch)
+NOCTAMBU_TEST_MAIN(TestListSearch)
 #include "tst_listsearch.moc"

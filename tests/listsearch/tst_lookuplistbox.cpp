@@ -7,6 +7,7 @@
 #include "dialogs.h"
 #include "storage.h"
 #include "table.h"
+#include "testmain.h"
 
 #include <QLineEdit>
 #include <QRandomGenerator>
@@ -553,5 +554,5 @@ void TestLookupListBox::looks()
     QVERIFY(!elsewhere);
 }
 
-QTEST_MAIN(TestLookupListBox)
+NOCTAMBU_TEST_MAIN(TestLookupListBox)
 #include "tst_lookuplistbox.moc"

@@ -1,15 +1,22 @@
 // The window library's memo and one-button navigator on their own: display lines as the
-// printout reads them, and the navigator's pictures and clicks.
+// printout reads them, the navigator's pictures and clicks, and the editors' hand-over of
+// their changes when it fails.
 
 #include "appearance.h"
 #include "application.h"
 #include "datasource.h"
+#include "dbimage.h"
+#include "dbmemo.h"
 #include "dbnavigator.h"
+#include "dialogs.h"
 #include "memo.h"
 #include "storage.h"
 #include "table.h"
+#include "testmain.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QClipboard>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextLayout>
@@ -21,6 +28,8 @@ class TestComponents : public QObject
 private slots:
     void displayLines();
     void navigatorShowsAvailability();
+    void failedHandOverFocusesTheEditor_data();
+    void failedHandOverFocusesTheEditor();
 };
 
 void TestComponents::displayLines()
@@ -51,6 +60,11 @@ void TestComponents::displayLines()
     memo.setWordWrap(false);
     memo.setPlainText(QString(5000, QLatin1Char('x')));
     QCOMPARE(memo.displayLines(), QStringList({QString(TMemo::MaxLineLength, QLatin1Char('x'))}));
+    // The cut keeps a letter with its accent, and both halves of a surrogate pair, together.
+    for (const QString &last : {QStringLiteral("e\u0301"), QStringLiteral("\U0001F600")}) {
+        memo.setPlainText(QString(TMemo::MaxLineLength - 1, QLatin1Char('x')) + last);
+        QCOMPARE(memo.displayLines().constFirst().size(), TMemo::MaxLineLength - 1);
+    }
 
     // Shown, the memo wraps the same way.
     memo.setWordWrap(true);
@@ -110,12 +124,81 @@ void TestComponents::navigatorShowsAvailability()
     QVERIFY(!refresh.isAvailable());
 }
 
-int main(int argc, char *argv[])
+void TestComponents::failedHandOverFocusesTheEditor_data()
 {
-    Application app(argc, argv);
-    installFontSubstitutions();
-    TestComponents test;
-    return QTest::qExec(&test, argc, argv);
+    QTest::addColumn<bool>("picture");
+    QTest::addColumn<int>("action");
+    QTest::newRow("memo, leaving edit by a move") << false << int(TDBNavigator::Next);
+    QTest::newRow("picture, posting") << true << int(TDBNavigator::Post);
 }
+
+// An editor whose change the row cannot take (it is bound to a field the table does not
+// have): the command stops, the editor takes the focus and the error box tells why.
+void TestComponents::failedHandOverFocusesTheEditor()
+{
+    QFETCH(bool, picture);
+    QFETCH(int, action);
+    QTemporaryDir dir;
+    Storage::create(dir.path());
+    Table table;
+    table.setDatabaseDir(dir.path());
+    table.open();
+    for (const char *name : {"Agua", "Luna"}) {
+        table.insert();
+        table.setFieldValue(ImagenOnirica, QString::fromLatin1(name));
+        table.post();
+    }
+    table.first();
+    DataSource source;
+    source.setDataSet(&table);
+    QWidget window;
+    auto *elsewhere = new QLineEdit(&window);
+    TDBMemo *memo = picture ? nullptr : new TDBMemo(&window);
+    TDBImage *image = picture ? new TDBImage(&window) : nullptr;
+    QWidget *editor = picture ? static_cast<QWidget *>(image) : memo;
+    editor->move(0, 30);
+    if (memo) {
+        memo->setDataField(FieldCount);
+        memo->setDataSource(&source);
+    } else {
+        image->setDataField(FieldCount);
+        image->setDataSource(&source);
+    }
+    TDBNavigator command(&window);
+    command.move(0, 200);
+    command.setAction(TDBNavigator::Action(action));
+    command.setDataSource(&source);
+    int done = 0;
+    connect(&command, &TDBNavigator::actionDone, [&] { ++done; });
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+
+    editor->setFocus();
+    if (memo) {
+        QTest::keyClicks(memo, QStringLiteral("x"));
+    } else {
+        QImage dot(2, 2, QImage::Format_RGB32);
+        dot.fill(Qt::red);
+        QGuiApplication::clipboard()->setImage(dot);
+        QTest::keyClick(image, Qt::Key_V, Qt::ControlModifier);
+        QGuiApplication::clipboard()->clear();
+    }
+    QCOMPARE(table.state(), DatasetState::Edit);
+    elsewhere->setFocus();
+    Dialogs::Script::reset();
+    Dialogs::Script::setUnscripted(Dialogs::Script::Unscripted::DefaultAnswer);
+    QTest::mouseClick(&command, Qt::LeftButton);
+    QVERIFY(editor->hasFocus());
+    QCOMPARE(Dialogs::Script::shown().size(), 1);
+    QCOMPARE(Dialogs::Script::shown().first().text, QStringLiteral("Field index out of range."));
+    QCOMPARE(Dialogs::Script::shown().first().icon, Dialogs::Icon::Critical);
+    QCOMPARE(done, 0);
+    QCOMPARE(table.state(), DatasetState::Edit);
+    QCOMPARE(table.fieldText(ImagenOnirica), QStringLiteral("Agua"));
+    QVERIFY(memo ? memo->isModified() : image->isModified());
+    Dialogs::Script::reset();
+}
+
+NOCTAMBU_TEST_MAIN(TestComponents)
 
 #include "tst_components.moc"

@@ -18,6 +18,7 @@
 #include "raisedlabel.h"
 #include "storage.h"
 #include "table.h"
+#include "testmain.h"
 
 #include <QBuffer>
 #include <QClipboard>
@@ -385,6 +386,13 @@ void TestMainWindow::nameEditorLimitsAndEnter()
     QTest::keyClick(w->memo9, Qt::Key_Left, Qt::ShiftModifier);
     QTest::keyClicks(w->memo9, QStringLiteral("12"));
     QCOMPARE(w->memo9->toPlainText(), fortyEight + QStringLiteral("12"));
+    // A character outside the Basic Multilingual Plane counts as one, as in the table.
+    QTest::keyClick(w->memo9, Qt::Key_Backspace);
+    QTest::keyClick(w->memo9, Qt::Key_Backspace);
+    const QString clef = QString::fromUcs4(U"\U0001D11E");
+    QGuiApplication::clipboard()->setText(clef + clef + clef);
+    QTest::keyClick(w->memo9, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(w->memo9->toPlainText(), fortyEight + clef + clef);
     press(w->DBNavigator7);
 }
 
@@ -793,12 +801,6 @@ void TestMainWindow::readOnlyTableLeavesEditorsUnchanged()
     QCOMPARE(w->Table1->state(), DatasetState::Browse);
 }
 
-int main(int argc, char *argv[])
-{
-    Application app(argc, argv);
-    installFontSubstitutions();
-    TestMainWindow test;
-    return QTest::qExec(&test, argc, argv);
-}
+NOCTAMBU_TEST_MAIN(TestMainWindow)
 
 #include "tst_mainwindow.moc"

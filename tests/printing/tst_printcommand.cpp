@@ -10,6 +10,7 @@
 #include "printmodel.h"
 #include "storage.h"
 #include "table.h"
+#include "testmain.h"
 
 #include <QBuffer>
 #include <QFrame>
@@ -189,5 +190,5 @@ void TestPrintCommand::failureReachesTheErrorBox()
     QVERIFY(refusing->pages().empty() || refusing->aborted());
 }
 
-QTEST_MAIN(TestPrintCommand)
+NOCTAMBU_TEST_MAIN(TestPrintCommand)
 #include "tst_printcommand.moc"

@@ -9,6 +9,7 @@
 #include "printstream.h"
 
 #include "dialogs.h"
+#include "testmain.h"
 
 #include <QDialogButtonBox>
 #include <QPrintDialog>
@@ -416,5 +417,5 @@ void TestPrintEntry::noPrinterLeadsToAPdfFile()
     QCOMPARE(printer.copyCount(), 1);
 }
 
-QTEST_MAIN(TestPrintEntry)
+NOCTAMBU_TEST_MAIN(TestPrintEntry)
 #include "tst_printentry.moc"

@@ -3,6 +3,7 @@
 
 #include "printcheck.h"
 #include "printstream.h"
+#include "testmain.h"
 
 #include <QtTest>
 
@@ -63,6 +64,8 @@ private slots:
     void fontsMoveToPaperByPointSize();
     void linesGoDownByTheirHeight();
     void tooWideLineBreaksAtLastFittingCharacter();
+    void breaksNeverSplitACharacter_data();
+    void breaksNeverSplitACharacter();
     void newPageBeforeTheBottomMargin();
     void tabsAndFormFeeds();
     void pictureAtItsOwnSize();
@@ -175,6 +178,56 @@ void TestPrintStream::tooWideLineBreaksAtLastFittingCharacter()
     tiny.writeLine(QStringLiteral("WWW"));
     QCOMPARE(tiny.position().y(), 3 * (h + 2));
     tiny.close();
+}
+
+void TestPrintStream::breaksNeverSplitACharacter_data()
+{
+    // Each row is a line given character by character, as the reader sees them.
+    QTest::addColumn<QStringList>("characters");
+    const auto row = [](const char *name, const char *utf8) {
+        QTest::newRow(name) << QString::fromUtf8(utf8).split(QLatin1Char('|'));
+    };
+    row("decomposed Spanish", "E\u0301|l| |n\u0303|a|n\u0303|u\u0301| |p|i|n|g|u\u0308|i|n|o");
+    row("stacked accents", "a\u0301\u0308\u0323|o\u0303\u0301|W");
+    row("families", "\U0001F468\u200D\U0001F469\u200D\U0001F467\u200D\U0001F466|y|"
+                    "\U0001F469\u200D\U0001F469\u200D\U0001F466");
+    row("flags", "\U0001F1EA\U0001F1F8|\U0001F1F2\U0001F1FD|\U0001F1E6\U0001F1F7");
+    row("skin tones", "\U0001F44D\U0001F3FD|\U0001F44B\U0001F3FF|"
+                      "\U0001F469\U0001F3FB\u200D\U0001F4BB|!");
+}
+
+// Wherever the room ends, a line breaks between two characters: after the last one that
+// fits, or after the first one at the start of a line too narrow for it.
+void TestPrintStream::breaksNeverSplitACharacter()
+{
+    QFETCH(QStringList, characters);
+    const QString line = characters.join(QString());
+    QVector<int> ends{0};
+    for (const QString &c : characters)
+        ends << ends.last() + int(c.size());
+    const QFontMetrics metrics(arial(10));
+    const int full = metrics.horizontalAdvance(line);
+    for (int room = 0; room <= full; ++room) {
+        for (bool lineStart : {false, true}) {
+            const int length = PrintStream::pieceLength(metrics, line, room, lineStart);
+            const int k = int(ends.indexOf(length));
+            QVERIFY2(k >= 0, qPrintable(QStringLiteral("room %1: %2").arg(room).arg(length)));
+            QVERIFY(k == 1 || metrics.horizontalAdvance(line.left(length)) <= room);
+            QVERIFY(k == characters.size() ||
+                    metrics.horizontalAdvance(line.left(ends[k + 1])) > room);
+            QVERIFY(k > 0 || !lineStart);
+        }
+    }
+    // On a page narrower than any character, each goes alone on its line.
+    ImagePageSink narrow(QSize(1, 2000), 96);
+    PrintStream stream;
+    stream.assign(&narrow);
+    stream.setFont(arial(10));
+    stream.open();
+    stream.writeLine(line);
+    const int h = QFontMetrics(fontOnPage(arial(10), 10, 96)).height();
+    QCOMPARE(stream.position().y(), int(characters.size()) * (h + 2));
+    stream.close();
 }
 
 void TestPrintStream::newPageBeforeTheBottomMargin()
@@ -380,5 +433,5 @@ void TestPrintStream::failuresOfThePrintingLayer()
     }
 }
 
-QTEST_MAIN(TestPrintStream)
+NOCTAMBU_TEST_MAIN(TestPrintStream)
 #include "tst_printstream.moc"

@@ -1,5 +1,6 @@
 #include "csv.h"
 
+#include <QBuffer>
 #include <QtTest>
 
 namespace {
@@ -46,6 +47,7 @@ private slots:
     void quotedAndBareEmptyFieldsDiffer();
     void faults_data();
     void faults();
+    void readsAPartAtATime();
     void writerRoundTrips_data();
     void writerRoundTrips();
     void writerQuotesOnlyWhatNeedsIt();
@@ -124,20 +126,21 @@ void TestCsv::faults_data()
     QTest::addColumn<QString>("reason");
 
     QTest::newRow("unclosed quote, reported on its record's first line")
-        << QByteArray("a,b\r\n\"open\r\nstill\r\nopen") << 1 << 2 << QStringLiteral("not closed");
+        << QByteArray("a,b\r\n\"open\r\nstill\r\nopen") << 1 << 2
+        << QStringLiteral("falta la comilla que cierra");
     QTest::newRow("text after closing quote")
         << QByteArray("a\n\"x\"y,z\n") << 1 << 2
-        << QStringLiteral("after the closing quote of field 1");
+        << QStringLiteral("tras la comilla que cierra el campo 1");
     QTest::newRow("quote inside bare field")
-        << QByteArray("a\nb,c\"d\n") << 1 << 2 << QStringLiteral("quote inside unquoted field 2");
+        << QByteArray("a\nb,c\"d\n") << 1 << 2 << QStringLiteral("una comilla dentro del campo 2");
     QTest::newRow("invalid byte") << QByteArray("a\nb\n\xFF\n") << 0 << 3
-                                  << QStringLiteral("not valid UTF-8");
+                                  << QStringLiteral("no está en UTF-8 válido");
     QTest::newRow("truncated sequence")
-        << QByteArray("a\xC3") << 0 << 1 << QStringLiteral("not valid UTF-8");
+        << QByteArray("a\xC3") << 0 << 1 << QStringLiteral("no está en UTF-8 válido");
     QTest::newRow("overlong encoding")
-        << QByteArray("\xC0\xAF") << 0 << 1 << QStringLiteral("not valid UTF-8");
+        << QByteArray("\xC0\xAF") << 0 << 1 << QStringLiteral("no está en UTF-8 válido");
     QTest::newRow("surrogate") << QByteArray("x\r\n\xED\xA0\x80") << 0 << 2
-                               << QStringLiteral("not valid UTF-8");
+                               << QStringLiteral("no está en UTF-8 válido");
 }
 
 void TestCsv::faults()
@@ -158,6 +161,28 @@ void TestCsv::faults()
     }
     QVERIFY(!reader.next(&r));
     QVERIFY(!reader.error().isEmpty());
+}
+
+void TestCsv::readsAPartAtATime()
+{
+    // A character, a line break inside quotes and one between records fall on the border of
+    // the parts the reader takes in turn.
+    for (int shift = 0; shift < 6; ++shift) {
+        const QByteArray data =
+            QByteArray(shift, 'p') + ",\"" + QByteArray(65530, 'x') + "é\r\nñ\"\r\nlast\r\n";
+        QBuffer device;
+        device.setData(data);
+        QVERIFY(device.open(QIODevice::ReadOnly));
+        Csv::Reader reader(&device);
+        Csv::Record r;
+        QVERIFY(reader.next(&r));
+        QCOMPARE(r.fields.value(1), QString(65530, QLatin1Char('x')) + QStringLiteral("é\r\nñ"));
+        QVERIFY(reader.next(&r));
+        QCOMPARE(r.fields, QStringList{QStringLiteral("last")});
+        QCOMPARE(r.line, 3);
+        QVERIFY(!reader.next(&r));
+        QCOMPARE(reader.error(), QString());
+    }
 }
 
 void TestCsv::writerRoundTrips_data()

@@ -3,70 +3,15 @@
 
 #include "picturecodec.h"
 #include "storage.h"
+#include "toolrun.h"
 
-#include <QCryptographicHash>
-#include <QDirIterator>
-#include <QProcess>
 #include <QTemporaryDir>
-#include <QtTest>
 
 #include <sqlite3.h>
 
+using namespace ToolRun;
+
 namespace {
-
-struct Result
-{
-    int code = -1;
-    QString out;
-    QString err;
-};
-
-Result run(const QStringList &args)
-{
-    QProcess p;
-    p.start(QStringLiteral(DREAMBOOK_DB), args);
-    Result r;
-    if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit)
-        return r;
-    r.code = p.exitCode();
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    QCOMPARE(f.write(bytes), qint64(bytes.size()));
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return QByteArray("<unreadable>");
-    return f.readAll();
-}
-
-// A small 24-bit bitmap file image whose pixels depend on |seed|.
-QByteArray bitmap(int w, int h, int seed)
-{
-    const int stride = (w * 3 + 3) & ~3;
-    QByteArray b;
-    QDataStream s(&b, QIODevice::WriteOnly);
-    s.setByteOrder(QDataStream::LittleEndian);
-    const quint32 size = 54 + quint32(stride * h);
-    s.writeRawData("BM", 2);
-    s << size << quint32(0) << quint32(54);
-    s << quint32(40) << qint32(w) << qint32(h) << quint16(1) << quint16(24) << quint32(0)
-      << quint32(stride * h) << qint32(2835) << qint32(2835) << quint32(0) << quint32(0);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < stride; ++x)
-            s << quint8((x * 7 + y * 13 + seed * 31) & 0xFF);
-    return b;
-}
 
 QVector<Row> allRows(const QString &dir)
 {
@@ -112,20 +57,7 @@ qint64 rowCount(const QString &dir)
     return s.rowCount();
 }
 
-// Every file under a directory, by relative path, with its bytes.
-QMap<QString, QByteArray> tree(const QString &dir)
-{
-    QMap<QString, QByteArray> files;
-    QDirIterator it(dir, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        files.insert(QDir(dir).relativeFilePath(path), readFile(path));
-    }
-    return files;
-}
-
-const QByteArray Header = "Imagen Onírica,Interpretación Onírica,Datos de Interés,Nº de "
-                          "Suerte,Nº Afín,Gráfico BMP\r\n";
+const QByteArray Header = csvHeader();
 
 } // namespace
 
@@ -169,7 +101,7 @@ void TestDreambookDb::usage_data()
                               << QStringLiteral("dreambook-db check DIR");
     QTest::newRow("unknown command")
         << QStringList{QStringLiteral("drop")} << 2 << QStringLiteral("unknown command");
-    for (const char *c : {"create", "import", "export", "check"}) {
+    for (const char *c : {"create", "import", "export", "check", "backup", "restore"}) {
         const QString name = QString::fromLatin1(c);
         QTest::newRow(qPrintable(name + QStringLiteral(" help")))
             << QStringList{name, QStringLiteral("--help")} << 0
@@ -223,7 +155,8 @@ void TestDreambookDb::createMakesDirectoriesAndRefusesToOverwrite()
     for (const QStringList &extra : {QStringList{}, QStringList{QStringLiteral("--sample")}}) {
         r = run(QStringList{QStringLiteral("create"), dir} + extra);
         QCOMPARE(r.code, 1);
-        QVERIFY2(r.err.contains(QStringLiteral("already holds a dream table")), qPrintable(r.err));
+        QVERIFY2(r.err.contains(QStringLiteral("ya contiene una tabla de sueños")),
+                 qPrintable(r.err));
         QCOMPARE(readFile(Storage::tablePath(dir)), before);
         QCOMPARE(rowCount(dir), 1);
     }
@@ -338,10 +271,11 @@ void TestDreambookDb::importIsAllOrNothing()
     QCOMPARE(reported, (QStringList{QStringLiteral("5"), QStringLiteral("6"), QStringLiteral("7"),
                                     QStringLiteral("8"), QStringLiteral("9"), QStringLiteral("10"),
                                     QStringLiteral("11")}));
-    QVERIFY(r.err.contains(QStringLiteral(":5: the name 'Luna' already appears on line 4")));
-    QVERIFY(r.err.contains(QStringLiteral(":9: the picture pictures/text.bmp is not a readable")));
-    QVERIFY(r.err.contains(QStringLiteral(":10: expected 6 fields, found 5")));
-    QVERIFY(r.err.contains(QStringLiteral("Nothing was imported")));
+    QVERIFY(r.err.contains(QStringLiteral(":5: el nombre «Luna» ya aparece en la línea 4")));
+    QVERIFY(r.err.contains(
+        QStringLiteral(":9: el gráfico «pictures/text.bmp» no es un mapa de bits legible")));
+    QVERIFY(r.err.contains(QStringLiteral(":10: se esperaban 6 campos y hay 5")));
+    QVERIFY(r.err.contains(QStringLiteral("No se ha importado nada")));
     QCOMPARE(rowCount(dir), 0);
 
     // A fault of the file's syntax stops the reading, with the record's first line.
@@ -349,7 +283,7 @@ void TestDreambookDb::importIsAllOrNothing()
                             "Luna,\"Noche\r\nsin fin,,17,62,\r\n");
     Result q = run({QStringLiteral("import"), dir, csv});
     QCOMPARE(q.code, 1);
-    QVERIFY2(q.err.contains(csv + QStringLiteral(":4: a quoted field is not closed")),
+    QVERIFY2(q.err.contains(csv + QStringLiteral(":4: falta la comilla que cierra un campo")),
              qPrintable(q.err));
     QCOMPARE(rowCount(dir), 0);
 
@@ -358,7 +292,7 @@ void TestDreambookDb::importIsAllOrNothing()
                    "Gráfico BMP\r\nSol,,,,,\r\n");
     q = run({QStringLiteral("import"), dir, csv});
     QCOMPARE(q.code, 1);
-    QVERIFY2(q.err.contains(csv + QStringLiteral(":1: the header must name the six fields")),
+    QVERIFY2(q.err.contains(csv + QStringLiteral(":1: la cabecera debe nombrar los seis campos")),
              qPrintable(q.err));
 
     // A file that does not exist, a directory without a table.
@@ -381,7 +315,8 @@ void TestDreambookDb::importRefusedByTheTableStoresNothing()
                                "Luna,Repetida.,,,,\r\nZapato,,,,,\r\n");
     const Result r = run({QStringLiteral("import"), dir, second});
     QCOMPARE(r.code, 1);
-    QVERIFY2(r.err.contains(second + QStringLiteral(":5: Key violation")), qPrintable(r.err));
+    QVERIFY2(r.err.contains(second + QStringLiteral(":5: ya existe una entrada llamada «Luna»")),
+             qPrintable(r.err));
     QCOMPARE(describeAll(dir), QStringList{QStringLiteral("text:Luna|text:Noche.|null|text:17|"
                                                           "text:62|null")});
 }
@@ -497,7 +432,7 @@ void TestDreambookDb::checkFindsSoundAndBrokenTables()
     QCOMPARE(run({QStringLiteral("create"), dir, QStringLiteral("--sample")}).code, 0);
     Result r = run({QStringLiteral("check"), dir});
     QCOMPARE(r.code, 0);
-    QVERIFY2(r.out.contains(QStringLiteral("sound")), qPrintable(r.out));
+    QVERIFY2(r.out.contains(QStringLiteral("sana, 159 entradas")), qPrintable(r.out));
 
     {
         sqlite3 *db = nullptr;
@@ -511,14 +446,14 @@ void TestDreambookDb::checkFindsSoundAndBrokenTables()
     }
     r = run({QStringLiteral("check"), dir});
     QCOMPARE(r.code, 1);
-    QVERIFY2(r.out.contains(QStringLiteral("'Sol'")), qPrintable(r.out));
+    QVERIFY2(r.out.contains(QStringLiteral("«Sol»")), qPrintable(r.out));
 
     // Not a dream table at all, and no directory.
     const QString other = path(QStringLiteral("other"));
     writeFile(Storage::tablePath(other), QByteArray(4096, 'x'));
     r = run({QStringLiteral("check"), other});
     QCOMPARE(r.code, 1);
-    QVERIFY(r.err.contains(QStringLiteral("not a dream table")));
+    QVERIFY(r.err.contains(QStringLiteral("no es una tabla de sueños")));
     QCOMPARE(run({QStringLiteral("check"), path(QStringLiteral("none"))}).code, 1);
 }
 

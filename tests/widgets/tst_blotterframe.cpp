@@ -1,5 +1,6 @@
 #include "appearance.h"
 #include "blotterframe.h"
+#include "testmain.h"
 
 #include <QPainter>
 #include <QVBoxLayout>
@@ -290,5 +291,5 @@ private:
     }
 };
 
-QTEST_MAIN(TestBlotterFrame)
+NOCTAMBU_TEST_MAIN(TestBlotterFrame)
 #include "tst_blotterframe.moc"

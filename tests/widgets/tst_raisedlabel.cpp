@@ -1,5 +1,6 @@
 #include "appearance.h"
 #include "raisedlabel.h"
+#include "testmain.h"
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -312,5 +313,5 @@ private:
     }
 };
 
-QTEST_MAIN(TestRaisedLabel)
+NOCTAMBU_TEST_MAIN(TestRaisedLabel)
 #include "tst_raisedlabel.moc"

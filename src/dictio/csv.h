@@ -5,6 +5,11 @@
 #include <QStringList>
 #include <QVector>
 
+#include <memory>
+
+class QBuffer;
+class QIODevice;
+
 // Comma-separated values as RFC 4180 defines them, in UTF-8: fields separated by commas,
 // records by line breaks (CRLF, LF or CR), a field that holds a comma, a quote or a line
 // break enclosed in double quotes, a quote inside it doubled. A UTF-8 byte order mark at the
@@ -22,10 +27,17 @@ struct Record
     QVector<bool> quoted; // whether each field was enclosed in quotes
 };
 
+// Reads records one at a time from a device, a part of the file at a time, so that memory
+// holds the record being read and not the file. An encoding fault stops the reading when its
+// part of the file is reached.
 class Reader
 {
 public:
-    explicit Reader(const QByteArray &data);
+    explicit Reader(QIODevice *device);      // the device must stay open while reading
+    explicit Reader(const QByteArray &data); // bytes held in memory
+    ~Reader();
+    Reader(const Reader &) = delete;
+    Reader &operator=(const Reader &) = delete;
 
     // Reads the next record. Returns false at the end of the data or on an error; then
     // error() says which (empty at the end).
@@ -36,10 +48,24 @@ public:
 
 private:
     bool fail(int line, const QString &reason);
+    bool ensure(int ahead); // whether the text holds the character ahead of the position
+    bool readMore();
+    bool decode(const QByteArray &bytes);
+    bool readField(const Record &record, QString *field, bool *quoted);
+    bool readQuoted(const Record &record, QString *field);
+    bool readBare(const Record &record, QString *field);
+    void countLines(int from, int to);
+    void lineBreak();
 
-    QString m_text;
+    std::unique_ptr<QBuffer> m_buffer; // for bytes held in memory
+    QIODevice *m_device = nullptr;
+    QByteArray m_pending; // read but not decoded: an incomplete character or a final CR
+    QString m_text;       // decoded, from the start of the current record
     int m_pos = 0;
-    int m_line = 1;
+    int m_line = 1;     // line of the character at m_pos
+    int m_byteLine = 1; // line of the first byte not decoded yet
+    bool m_started = false;
+    bool m_end = false; // the device has no more bytes
     QString m_error;
     int m_errorLine = 0;
     bool m_done = false;
