@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QCoreApplication>
 
 #include <cstddef>
 #include <cstdint>
@@ -20,6 +21,19 @@ namespace fuzz {
 {
     std::fprintf(stderr, "%s:%d: check failed: %s\n", file, line, what);
     std::abort();
+}
+
+// Makes the application object of type App that a target needs, once, from its
+// LLVMFuzzerInitialize. The corpus test deletes it before its main returns, as a program's
+// main would, so that what the application cleans up at its end is not taken for a leak;
+// under libFuzzer it lives as long as the process.
+template <class App> void startApplication(const char *name)
+{
+    static int argc = 1;
+    static QByteArray arg0(name);
+    static char *argv[] = {arg0.data(), nullptr};
+    if (!QCoreApplication::instance())
+        new App(argc, argv);
 }
 
 // An input read from the front: a few small numbers that choose how to run, then bytes.
