@@ -3,21 +3,24 @@
 
 #include "dictionaryio.h"
 #include "errors.h"
+#include "progressline.h"
 #include "storage.h"
 #include "tablefile.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <utility>
 
-#ifndef NOCTAMBU_SAMPLE_DIR
-#define NOCTAMBU_SAMPLE_DIR ""
+#ifndef NOCTAMBU_VERSION
+#define NOCTAMBU_VERSION "0"
 #endif
 
 namespace {
@@ -45,22 +48,27 @@ QString shown(const QString &path)
     return QDir::toNativeSeparators(path);
 }
 
-// The arguments of one command: positional ones and the options it knows.
+// The arguments of one command, as its parser read them.
 struct Arguments
 {
     QStringList positional;
-    QStringList flags;              // options without a value that were given
-    QHash<QString, QString> values; // options with a value
+    QStringList flags;              // options without a value that were given, e.g. "sample"
+    QHash<QString, QString> values; // options with a value, e.g. "sample-dir"
+};
+
+struct Option
+{
+    QString name;
+    QString valueName; // empty for an option without a value
+    QString description;
 };
 
 struct Command
 {
     QString name;
-    QString synopsis;
+    QStringList arguments; // what the positional arguments are, e.g. "CARPETA"
+    QVector<Option> options;
     QString help;
-    int positionalCount;
-    QStringList flags;      // e.g. "--sample"
-    QStringList valueFlags; // e.g. "--sample-dir"
     std::function<int(const Arguments &)> run;
 };
 
@@ -69,57 +77,138 @@ QString programName()
     return QStringLiteral("dreambook-db");
 }
 
-int usage(const Command &command, const QString &problem)
+QString dashed(const QString &name)
 {
-    err(QStringLiteral("%1 %2: %3").arg(programName(), command.name, problem));
-    err(QStringLiteral("usage: %1 %2").arg(programName(), command.synopsis));
-    err(QStringLiteral("Try '%1 %2 --help'.").arg(programName(), command.name));
+    return (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
+}
+
+QString unknownOption(const QCommandLineParser &parser)
+{
+    return QStringLiteral("opción desconocida: %1")
+        .arg(dashed(parser.unknownOptionNames().value(0)));
+}
+
+QString optionText(const Option &option)
+{
+    return option.valueName.isEmpty()
+               ? QStringLiteral("--%1").arg(option.name)
+               : QStringLiteral("--%1 %2").arg(option.name, option.valueName);
+}
+
+// "create CARPETA [--sample] [--sample-dir MUESTRA]"
+QString synopsis(const Command &command)
+{
+    QString text = command.name + QLatin1Char(' ') + command.arguments.join(QLatin1Char(' '));
+    for (const Option &option : command.options)
+        text += QStringLiteral(" [%1]").arg(optionText(option));
+    return text;
+}
+
+const QCommandLineOption &helpOption()
+{
+    static const QCommandLineOption option({QStringLiteral("h"), QStringLiteral("help")},
+                                           QStringLiteral("Muestra esta ayuda."));
+    return option;
+}
+
+// One line saying what is wrong, then the usage; exit code 2.
+int usageError(const QString &where, const QString &problem, const QString &usage)
+{
+    err(QStringLiteral("%1: %2").arg(where, problem));
+    err(QStringLiteral("Uso: %1 %2").arg(programName(), usage));
     return UsageError;
 }
 
-// Parses a command's arguments; returns -1 to go on, or the exit code.
+// The text's paragraphs filled into lines that end by column 79 when each stands at column
+// indent: the first where the caller puts it, the others after indent blanks.
+QString wrapped(const QString &text, int indent = 0)
+{
+    constexpr int Width = 79;
+    QStringList lines;
+    for (const QString &paragraph : text.split(QLatin1Char('\n'))) {
+        QString line;
+        for (const QString &word : paragraph.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            if (!line.isEmpty() && line.size() + 1 + word.size() > Width - indent) {
+                lines << line;
+                line.clear();
+            }
+            line += (line.isEmpty() ? QString() : QStringLiteral(" ")) + word;
+        }
+        lines << line;
+    }
+    return lines.join(QLatin1Char('\n') + QString(indent, QLatin1Char(' ')));
+}
+
+QString optionLine(const QString &names, const QString &description)
+{
+    constexpr int Column = 26;
+    return QStringLiteral("  %1%2\n").arg(names, -(Column - 2)).arg(wrapped(description, Column));
+}
+
+QString commandHelp(const Command &command)
+{
+    QString text = QStringLiteral("Uso: %1 %2\n\n%3\n\nOpciones:\n")
+                       .arg(programName(), synopsis(command), wrapped(command.help));
+    for (const Option &option : command.options)
+        text += optionLine(optionText(option), option.description);
+    return text + optionLine(QStringLiteral("-h, --help"), helpOption().description());
+}
+
+// Why the parser refused a command's options: one it does not know, a value missing after
+// an option that takes one, or a value given to one that takes none.
+QString optionProblem(const QCommandLineParser &parser, const Command &command,
+                      const QStringList &args)
+{
+    if (!parser.unknownOptionNames().isEmpty())
+        return unknownOption(parser);
+    for (const Option &option : command.options) {
+        const QString written = QStringLiteral("--") + option.name;
+        if (!option.valueName.isEmpty() && args.last() == written)
+            return QStringLiteral("falta el valor de %1").arg(written);
+        const bool valueGiven = std::any_of(args.cbegin(), args.cend(), [&](const QString &a) {
+            return a.startsWith(written + QLatin1Char('='));
+        });
+        if (option.valueName.isEmpty() && valueGiven)
+            return QStringLiteral("la opción %1 no lleva valor").arg(written);
+    }
+    return parser.errorText();
+}
+
+// Reads a command's arguments; returns -1 to go on, or the exit code.
 int parse(const Command &command, const QStringList &args, Arguments *parsed)
 {
-    bool optionsEnd = false;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString &a = args[i];
-        if (optionsEnd || !a.startsWith(QLatin1Char('-')) || a == QLatin1String("-")) {
-            parsed->positional << a;
-            continue;
-        }
-        if (a == QLatin1String("--")) {
-            optionsEnd = true;
-            continue;
-        }
-        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
-            out(QStringLiteral("usage: %1 %2\n\n%3")
-                    .arg(programName(), command.synopsis, command.help));
-            return Success;
-        }
-        const int eq = a.indexOf(QLatin1Char('='));
-        const QString key = eq < 0 ? a : a.left(eq);
-        if (command.flags.contains(key) && eq < 0) {
-            parsed->flags << key;
-        } else if (command.valueFlags.contains(key)) {
-            if (eq >= 0) {
-                parsed->values.insert(key, a.mid(eq + 1));
-            } else if (i + 1 < args.size()) {
-                parsed->values.insert(key, args[++i]);
-            } else {
-                return usage(command, QStringLiteral("%1 needs a value").arg(key));
-            }
-        } else {
-            return usage(command, QStringLiteral("unknown option %1").arg(a));
-        }
+    QCommandLineParser parser;
+    parser.addOption(helpOption());
+    for (const Option &option : command.options)
+        parser.addOption(QCommandLineOption(option.name, option.description, option.valueName));
+    const bool ok = parser.parse(QStringList{programName()} + args);
+    if (parser.isSet(helpOption())) {
+        out(commandHelp(command));
+        return Success;
     }
-    if (parsed->positional.size() < command.positionalCount)
-        return usage(command, QStringLiteral("missing argument"));
-    if (parsed->positional.size() > command.positionalCount)
-        return usage(command, QStringLiteral("unexpected argument %1")
-                                  .arg(parsed->positional.value(command.positionalCount)));
-    for (const QString &p : std::as_const(parsed->positional)) {
-        if (p.isEmpty())
-            return usage(command, QStringLiteral("an argument is empty"));
+    const QString where = programName() + QLatin1Char(' ') + command.name;
+    if (!ok)
+        return usageError(where, optionProblem(parser, command, args), synopsis(command));
+    parsed->positional = parser.positionalArguments();
+    const int given = int(parsed->positional.size());
+    if (given < command.arguments.size())
+        return usageError(where,
+                          QStringLiteral("falta el argumento %1").arg(command.arguments.at(given)),
+                          synopsis(command));
+    if (given > command.arguments.size())
+        return usageError(where,
+                          QStringLiteral("argumento inesperado: %1")
+                              .arg(parsed->positional.at(command.arguments.size())),
+                          synopsis(command));
+    if (parsed->positional.contains(QString()))
+        return usageError(where, QStringLiteral("un argumento está vacío"), synopsis(command));
+    for (const Option &option : command.options) {
+        if (!parser.isSet(option.name))
+            continue;
+        if (option.valueName.isEmpty())
+            parsed->flags << option.name;
+        else
+            parsed->values.insert(option.name, parser.value(option.name));
     }
     return -1;
 }
@@ -127,8 +216,8 @@ int parse(const Command &command, const QStringList &args, Arguments *parsed)
 int runCreate(const Arguments &args)
 {
     const QString dir = args.positional[0];
-    const bool sample = args.flags.contains(QLatin1String("--sample")) ||
-                        args.values.contains(QStringLiteral("--sample-dir"));
+    const bool sample = args.flags.contains(QStringLiteral("sample")) ||
+                        args.values.contains(QStringLiteral("sample-dir"));
     const QString path = Storage::tablePath(dir);
     if (QFileInfo::exists(path)) {
         err(QStringLiteral("%1 ya contiene una tabla de sueños (%2); no se ha cambiado nada")
@@ -137,18 +226,21 @@ int runCreate(const Arguments &args)
     }
     QString csvPath;
     if (sample) {
-        const QString sampleDir =
-            args.values.value(QStringLiteral("--sample-dir"), QStringLiteral(NOCTAMBU_SAMPLE_DIR));
-        csvPath = QDir(sampleDir).filePath(DictionaryIO::csvFileName());
-        if (sampleDir.isEmpty() || !QFileInfo(csvPath).isFile()) {
-            err(QStringLiteral("Falta el diccionario de muestra %1; indique su carpeta con "
-                               "--sample-dir")
-                    .arg(shown(csvPath)));
+        const QString sampleDir = args.values.value(QStringLiteral("sample-dir"));
+        csvPath = sampleDir.isEmpty() ? DictionaryIO::sampleCsv()
+                                      : QDir(sampleDir).filePath(DictionaryIO::csvFileName());
+        if (!QFileInfo(csvPath).isFile()) {
+            err(QStringLiteral("Falta el diccionario de muestra %1").arg(shown(csvPath)));
             return Failure;
         }
     }
     try {
-        const DictionaryIO::ImportReport report = DictionaryIO::createTable(dir, csvPath);
+        DictionaryIO::ImportReport report;
+        {
+            ProgressLine progress(QStringLiteral("entradas de muestra guardadas"));
+            report =
+                DictionaryIO::createTable(dir, csvPath, [&](qint64 done) { progress.show(done); });
+        }
         if (!report.problems.isEmpty()) {
             for (const QString &p : report.problems)
                 err(p);
@@ -180,8 +272,12 @@ int runImport(const Arguments &args)
                     .arg(shown(storage.path())));
             return Failure;
         }
-        const DictionaryIO::ImportReport report =
-            DictionaryIO::importFile(storage, csvPath, shown(csvPath));
+        DictionaryIO::ImportReport report;
+        {
+            ProgressLine progress(QStringLiteral("entradas importadas"));
+            report = DictionaryIO::importFile(storage, csvPath, shown(csvPath),
+                                              [&](qint64 done) { progress.show(done); });
+        }
         for (const QString &p : report.problems)
             err(p);
         if (!report.problems.isEmpty()) {
@@ -207,7 +303,12 @@ int runExport(const Arguments &args)
         Storage storage;
         storage.open(dir, Storage::Access::Snapshot);
         QStringList warnings;
-        const int count = DictionaryIO::exportTo(storage, outDir, &warnings);
+        int count = 0;
+        {
+            ProgressLine progress(QStringLiteral("entradas exportadas"));
+            count = DictionaryIO::exportTo(storage, outDir, &warnings,
+                                           [&](qint64 done) { progress.show(done); });
+        }
         for (const QString &w : std::as_const(warnings))
             err(QStringLiteral("aviso: ") + w);
         out(QStringLiteral("Exportadas %1 entradas a %2")
@@ -226,7 +327,11 @@ int runCheck(const Arguments &args)
     try {
         Storage storage;
         storage.open(dir, Storage::Access::Snapshot);
-        const QStringList problems = storage.check();
+        QStringList problems;
+        {
+            ProgressLine progress(QStringLiteral("entradas comprobadas"));
+            problems = storage.check([&](qint64 done) { progress.show(done); });
+        }
         const QString path = shown(storage.path());
         for (const QString &p : problems)
             out(QStringLiteral("%1: %2").arg(path, p));
@@ -275,88 +380,110 @@ int runRestore(const Arguments &args)
 
 QVector<Command> commands()
 {
+    const QString dir = QStringLiteral("CARPETA");
     return {
         {QStringLiteral("create"),
-         QStringLiteral("create DIR [--sample] [--sample-dir DIR]"),
-         QStringLiteral(
-             "Makes the database directory DIR (with its parents) and an empty dream table in\n"
-             "it. Refuses to overwrite a table that is already there.\n\n"
-             "  --sample          fill the new table with the sample dictionary\n"
-             "  --sample-dir DIR  where the sample dictionary (dreams.csv) lies; implies\n"
-             "                    --sample"),
-         1,
-         {QStringLiteral("--sample")},
-         {QStringLiteral("--sample-dir")},
+         {dir},
+         {{QStringLiteral("sample"),
+           {},
+           QStringLiteral("Llena la tabla nueva con el diccionario de muestra.")},
+          {QStringLiteral("sample-dir"), QStringLiteral("MUESTRA"),
+           QStringLiteral("Toma el diccionario de muestra (dreams.csv) de la carpeta MUESTRA en "
+                          "lugar del que lleva la herramienta; implica --sample.")}},
+         QStringLiteral("Crea la CARPETA de la base de datos (con las que la contienen) y una "
+                        "tabla de sueños vacía en ella. Nunca sobrescribe una tabla que ya esté "
+                        "allí."),
          runCreate},
         {QStringLiteral("import"),
-         QStringLiteral("import DIR FILE.csv"),
-         QStringLiteral(
-             "Adds the entries of a UTF-8 CSV file to the dream table in DIR. The first line\n"
-             "names the six fields: \"Imagen Onírica\",\"Interpretación Onírica\",\"Datos de "
-             "Interés\",\n\"Nº de Suerte\",\"Nº Afín\",\"Gráfico BMP\". The picture column holds "
-             "the path of a\nbitmap file relative to the CSV file, or nothing. An empty "
-             "unquoted field is an\nabsent value, \"\" an empty text.\n\n"
-             "All or nothing: a bad entry (empty, duplicate or too long name, a picture that\n"
-             "is not a readable bitmap, a wrong number of fields, bad quoting) is reported as\n"
-             "FILE:LINE: reason, and nothing is stored."),
-         2,
+         {dir, QStringLiteral("ARCHIVO.csv")},
          {},
-         {},
+         QStringLiteral("Añade las entradas de un archivo CSV en UTF-8 a la tabla de sueños de "
+                        "la CARPETA. La primera línea nombra los seis campos: \"Imagen "
+                        "Onírica\", \"Interpretación Onírica\", \"Datos de Interés\", \"Nº de "
+                        "Suerte\", \"Nº Afín\" y \"Gráfico BMP\". La columna del dibujo lleva la "
+                        "ruta de un mapa de bits relativa al archivo CSV, o nada. Un campo vacío "
+                        "sin comillas es un valor ausente; \"\", un texto vacío.\n\n"
+                        "Todo o nada: una entrada errónea (nombre vacío, repetido o demasiado "
+                        "largo, un dibujo que no es un mapa de bits legible, un número de campos "
+                        "equivocado, comillas mal puestas) se indica como ARCHIVO:LÍNEA: motivo, "
+                        "y no se guarda nada."),
          runImport},
         {QStringLiteral("export"),
-         QStringLiteral("export DIR OUT_DIR"),
-         QStringLiteral("Writes every entry of the dream table in DIR, in name order, to\n"
-                        "OUT_DIR/dreams.csv, and the pictures as bitmap files in "
-                        "OUT_DIR/pictures.\nImporting that file into an empty table gives "
-                        "the same entries back."),
-         2,
+         {dir, QStringLiteral("CARPETA_SALIDA")},
          {},
-         {},
+         QStringLiteral("Escribe todas las entradas de la tabla de sueños de la CARPETA, por "
+                        "orden alfabético, en CARPETA_SALIDA/dreams.csv, y los dibujos como "
+                        "mapas de bits en CARPETA_SALIDA/pictures. Importar ese archivo en una "
+                        "tabla vacía devuelve las mismas entradas."),
          runExport},
         {QStringLiteral("check"),
-         QStringLiteral("check DIR"),
-         QStringLiteral("Checks the dream table in DIR: the database file's integrity, the "
-                        "index and\nthe order of the names, and the headers of the pictures. "
-                        "Prints what is wrong;\nexits with 1 when anything is."),
-         1,
+         {dir},
          {},
-         {},
+         QStringLiteral("Comprueba la tabla de sueños de la CARPETA: la integridad del archivo, "
+                        "el índice y el orden de los nombres, y las cabeceras de los dibujos. "
+                        "Muestra lo que está mal; termina con 1 si algo lo está."),
          runCheck},
         {QStringLiteral("backup"),
-         QStringLiteral("backup DIR FILE"),
-         QStringLiteral("Writes a copy of the dream table in DIR to FILE: one self-contained "
-                        "file,\nconsistent even while the program edits the table, checked "
-                        "before it is\nwritten. Refuses to overwrite FILE. Copy the table this "
-                        "way, not by hand."),
-         2,
+         {dir, QStringLiteral("ARCHIVO")},
          {},
-         {},
+         QStringLiteral("Escribe una copia de la tabla de sueños de la CARPETA en ARCHIVO: un "
+                        "solo archivo, coherente aunque el programa esté editando la tabla, "
+                        "comprobado antes de escribirlo. Nunca sobrescribe ARCHIVO. Copie la "
+                        "tabla así, no a mano."),
          runBackup},
         {QStringLiteral("restore"),
-         QStringLiteral("restore DIR FILE"),
-         QStringLiteral("Replaces the dream table in DIR with a copy of FILE (a copy made by "
-                        "backup)\nonce the copy is checked, in one step: nothing of the old "
-                        "table, such as its\nwrite-ahead log, is left to be applied to the new "
-                        "one. Refuses while another\nprogram has the table open. Makes DIR when "
-                        "it does not exist."),
-         2,
+         {dir, QStringLiteral("ARCHIVO")},
          {},
-         {},
+         QStringLiteral("Sustituye la tabla de sueños de la CARPETA por una copia de ARCHIVO "
+                        "(una copia hecha con backup), una vez comprobada, de un solo paso: nada "
+                        "de la tabla anterior, como su registro de escritura anticipada, queda "
+                        "por aplicar a la nueva. Se niega mientras otro programa tiene la tabla "
+                        "abierta. Crea la CARPETA si no existe."),
          runRestore},
     };
 }
 
-void topLevelHelp(std::FILE *stream)
+const QCommandLineOption &versionOption()
 {
-    print(stream, QStringLiteral("usage: %1 COMMAND [ARGS]\n\n"
-                                 "Makes, fills, exports, checks, backs up and restores the dream "
-                                 "table (%2)\nof a database directory.\n\nCommands:")
-                      .arg(programName(), Storage::fileName()));
+    static const QCommandLineOption option({QStringLiteral("v"), QStringLiteral("version")},
+                                           QStringLiteral("Muestra la versión."));
+    return option;
+}
+
+QString topLevelUsage()
+{
+    return QStringLiteral("[-h | --help] [-v | --version] ORDEN [ARGUMENTOS]");
+}
+
+QString topLevelHelp()
+{
+    QString text =
+        QStringLiteral("Uso: %1 %2\n\n%3\n\nÓrdenes:\n")
+            .arg(programName(), topLevelUsage(),
+                 wrapped(QStringLiteral("Crea, llena, exporta, comprueba, copia y restaura la "
+                                        "tabla de sueños (%1) de una carpeta de base de datos.")
+                             .arg(Storage::fileName())));
     for (const Command &c : commands())
-        print(stream, QStringLiteral("  %1 %2").arg(programName(), c.synopsis));
-    print(stream, QStringLiteral("\n'%1 COMMAND --help' describes a command. Exit codes: 0 "
-                                 "success, 1 failure, 2 wrong usage.")
-                      .arg(programName()));
+        text += QStringLiteral("  %1 %2\n").arg(programName(), synopsis(c));
+    text += QStringLiteral("\nOpciones:\n");
+    for (const QCommandLineOption *o : {&helpOption(), &versionOption()}) {
+        text += optionLine(QStringLiteral("-%1, --%2").arg(o->names().at(0), o->names().at(1)),
+                           o->description());
+    }
+    return text + QLatin1Char('\n') +
+           wrapped(QStringLiteral("«%1 ORDEN --help» describe una orden. Códigos de salida: 0 "
+                                  "éxito, 1 fallo, 2 uso incorrecto.")
+                       .arg(programName()));
+}
+
+const Command *findCommand(const QString &name)
+{
+    static const QVector<Command> all = commands();
+    for (const Command &c : all) {
+        if (c.name == name)
+            return &c;
+    }
+    return nullptr;
 }
 
 } // namespace
@@ -364,27 +491,36 @@ void topLevelHelp(std::FILE *stream)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    QStringList args = QCoreApplication::arguments().mid(1);
-    if (args.isEmpty()) {
-        topLevelHelp(stderr);
-        return UsageError;
-    }
-    const QString name = args.takeFirst();
-    if (name == QLatin1String("--help") || name == QLatin1String("-h") ||
-        name == QLatin1String("help")) {
-        topLevelHelp(stdout);
+    // The tool's own options come before the command; what follows it is the command's.
+    QCommandLineParser parser;
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+    parser.addOption(helpOption());
+    parser.addOption(versionOption());
+    const bool ok = parser.parse(QCoreApplication::arguments());
+    if (parser.isSet(helpOption())) {
+        out(topLevelHelp());
         return Success;
     }
-    for (const Command &c : commands()) {
-        if (c.name != name)
-            continue;
-        Arguments parsed;
-        const int code = parse(c, args, &parsed);
-        if (code >= 0)
-            return code;
-        return c.run(parsed);
+    if (parser.isSet(versionOption())) {
+        out(programName() + QStringLiteral(" " NOCTAMBU_VERSION));
+        return Success;
     }
-    err(QStringLiteral("%1: unknown command '%2'").arg(programName(), name));
-    topLevelHelp(stderr);
-    return UsageError;
+    if (!ok)
+        return usageError(programName(), unknownOption(parser), topLevelUsage());
+    QStringList args = parser.positionalArguments();
+    if (args.isEmpty())
+        return usageError(programName(), QStringLiteral("falta la orden"), topLevelUsage());
+    const QString name = args.takeFirst();
+    if (name == QLatin1String("help")) {
+        const Command *command = findCommand(args.value(0));
+        out(command ? commandHelp(*command) : topLevelHelp());
+        return Success;
+    }
+    const Command *command = findCommand(name);
+    if (!command)
+        return usageError(programName(), QStringLiteral("orden desconocida: %1").arg(name),
+                          topLevelUsage());
+    Arguments parsed;
+    const int code = parse(*command, args, &parsed);
+    return code >= 0 ? code : command->run(parsed);
 }

@@ -1,14 +1,23 @@
 #include "accessibles.h"
 #include "appearance.h"
 #include "application.h"
+#include "commandline.h"
+#include "firststart.h"
 #include "formaprimera.h"
 #include "lastchance.h"
 #include "roster.h"
 
+#include <cstdio>
 #include <exception>
 #include <memory>
 
+#ifndef NOCTAMBU_APP_ID
+#define NOCTAMBU_APP_ID "dreambook"
+#endif
+
 namespace {
+
+enum ExitCode { Success = 0, WrongUsage = 2 }; // 1: the last-chance report
 
 // The code address the last-chance report names: where start-up was running.
 #if defined(__GNUC__)
@@ -23,23 +32,60 @@ const void *codeAddress()
 }
 #endif
 
+void print(std::FILE *stream, const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+}
+
+// Answers --help and --version, before the window system is reached so that they work
+// without a display too. Returns the exit code, or -1 to go on.
+int answerBeforeStart(int argc, char *argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    // Qt's own options (-platform, -style...) are still among these: only help and version
+    // are taken from this reading.
+    switch (parseCommandLine(arguments).action) {
+    case CommandLine::Action::Help:
+        print(stdout, commandLineHelp());
+        return Success;
+    case CommandLine::Action::Version:
+        print(stdout, versionText());
+        return Success;
+    default:
+        return -1;
+    }
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    if (const int code = answerBeforeStart(argc, argv); code >= 0)
+        return code;
+
     Application app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("dreambook"));
+    QGuiApplication::setDesktopFileName(QStringLiteral(NOCTAMBU_APP_ID));
+    const CommandLine line = parseCommandLine(app.arguments());
+    if (line.action == CommandLine::Action::Wrong) {
+        print(stderr, QStringLiteral("dreambook: %1\n").arg(line.problem) + commandLineUsage());
+        return WrongUsage;
+    }
     installFontSubstitutions();
     installAccessibleFactory();
 
     std::unique_ptr<Roster> roster;
     try {
-        roster = std::make_unique<Roster>(databaseDirFromArguments(app.arguments()));
+        prepareDatabaseDir(line);
+        roster = std::make_unique<Roster>(line.databaseDir);
     } catch (const std::exception &error) {
         return reportLastChance(error, codeAddress());
     }
     roster->FORMAPRIMERA()->showMaximized();
     app.exec();
     roster.reset(); // reverse order of creation, the main window last
-    return 0;
+    return Success;
 }

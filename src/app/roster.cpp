@@ -8,10 +8,6 @@
 #include "formaprimera.h"
 #include "windowroster.h"
 
-#include <QDir>
-#include <QStandardPaths>
-#include <QStringList>
-
 Roster::Roster(const QString &databaseDir)
 {
     WindowRoster &refs = windowRoster();
@@ -48,32 +44,4 @@ void Roster::destroy()
     m_Form99.reset();
     m_FORMAPRIMERA.reset(); // closes the dream table
     windowRoster() = WindowRoster();
-}
-
-QString defaultDatabaseDir()
-{
-#ifdef Q_OS_WIN
-    return QStringLiteral("c:/noctambu");
-#else
-    QString base = qEnvironmentVariable("XDG_DATA_HOME");
-    if (base.isEmpty())
-        base = QDir::homePath() + QStringLiteral("/.local/share");
-    return base + QStringLiteral("/noctambu");
-#endif
-}
-
-QString databaseDirFromArguments(const QStringList &arguments)
-{
-    const QString option = QStringLiteral("--database-dir");
-    const QString prefix = option + QLatin1Char('=');
-    for (int i = 1; i < arguments.size(); ++i) {
-        if (arguments.at(i) == option && i + 1 < arguments.size())
-            return arguments.at(i + 1);
-        if (arguments.at(i).startsWith(prefix))
-            return arguments.at(i).mid(prefix.size());
-    }
-    const QString fromEnvironment = qEnvironmentVariable("NOCTAMBU_DIR");
-    if (!fromEnvironment.isEmpty())
-        return fromEnvironment;
-    return defaultDatabaseDir();
 }

@@ -39,8 +39,3 @@ private:
     std::unique_ptr<TForm100> m_Form100;
     std::unique_ptr<TForm400> m_Form400;
 };
-
-// The database directory: --database-dir DIR, else $NOCTAMBU_DIR, else the platform's
-// place for it.
-QString databaseDirFromArguments(const QStringList &arguments);
-QString defaultDatabaseDir();

@@ -4,6 +4,7 @@
 
 #include "appearance.h"
 #include "application.h"
+#include "commandline.h"
 #include "dblookuplistbox.h"
 #include "dbmemo.h"
 #include "dbnavigator.h"
@@ -97,6 +98,12 @@ const Shot shots[] = {
     {"formaprimera",
      [](Roster &r) -> QWidget * {
          return r.FORMAPRIMERA();
+     }},
+    // An entry with its picture, as the published screenshots show the program.
+    {"formaprimera-picture", [](Roster &r) -> QWidget * { return r.FORMAPRIMERA(); },
+     [](Roster &r) {
+         r.FORMAPRIMERA()->Table1->locate(QStringLiteral("Imagen Onírica"), QStringLiteral("Luna"),
+                                          {});
      }},
     {"formaprimera-hint", [](Roster &r) -> QWidget * { return r.FORMAPRIMERA(); },
      [](Roster &r) {

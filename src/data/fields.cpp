@@ -17,6 +17,23 @@ const FieldDef &fieldDef(int field)
     return defs[field];
 }
 
+bool isLineBreakOrTab(QChar c)
+{
+    switch (c.unicode()) {
+    case '\t':
+    case '\n':
+    case '\v':
+    case '\f':
+    case '\r':
+    case 0x85:
+    case QChar::LineSeparator:
+    case QChar::ParagraphSeparator:
+        return true;
+    default:
+        return false;
+    }
+}
+
 QString fieldName(int field)
 {
     return QString::fromUtf8(fieldDef(field).name);

@@ -28,6 +28,10 @@ struct FieldDef
 const FieldDef &fieldDef(int field);
 QString fieldName(int field);
 
+// A tab or a line break (line feed, carriage return, vertical tab, form feed, next line,
+// line or paragraph separator): a name holds none of them.
+bool isLineBreakOrTab(QChar c);
+
 // A name holds at most this many characters, counted as Unicode code points everywhere: in
 // the table, in an imported file and in the name editor.
 constexpr int NameMaxLength = 50;

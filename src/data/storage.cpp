@@ -329,9 +329,22 @@ QByteArray Storage::sortKeyOf(const Row &row)
     return row.sortKey.isEmpty() ? Collation::sortKey(row.name()) : row.sortKey;
 }
 
+namespace {
+// A name is one line: the editors and the import make line breaks and tabs into blanks or
+// refuse them, and no other way stores one either.
+void checkOneLineName(const Row &row)
+{
+    const QString name = row.name();
+    if (std::any_of(name.begin(), name.end(), isLineBreakOrTab))
+        throw EngineError(QStringLiteral(
+            "El nombre de una imagen onírica no puede llevar saltos de línea ni tabuladores"));
+}
+} // namespace
+
 qint64 Storage::insertRow(const Row &row)
 {
     checkWritable();
+    checkOneLineName(row);
     sqlite3_stmt *s = m_stmts->insert;
     Use use(s);
     const QByteArray picture = row.values[GraficoBMP].toByteArray();
@@ -348,6 +361,7 @@ qint64 Storage::insertRow(const Row &row)
 void Storage::updateRow(const Row &row)
 {
     checkWritable();
+    checkOneLineName(row);
     const std::optional<QByteArray> before = storedKey(row.id);
     sqlite3_stmt *s = m_stmts->update;
     Use use(s);
@@ -692,7 +706,7 @@ std::optional<Row> Storage::rowAtRank(qint64 rank)
     return fetchOne(m_stmts->atRankFrom);
 }
 
-QStringList Storage::check()
+QStringList Storage::check(const std::function<void(qint64 done)> &progress)
 {
     beginRead(); // one state of the table throughout
     QStringList problems = engineCheck();
@@ -700,8 +714,11 @@ QStringList Storage::check()
     sqlite3_prepare_v2(m_db, "SELECT id, name, skey, picture FROM dreams ORDER BY skey", -1, &s,
                        nullptr);
     QByteArray previous;
+    qint64 checked = 0;
     int rc;
     while (s && (rc = sqlite3_step(s)) == SQLITE_ROW) {
+        if (progress)
+            progress(++checked);
         const qint64 id = sqlite3_column_int64(s, 0);
         const QString name = columnText(s, 1).toString();
         const QByteArray key = columnBlob(s, 2).toByteArray();

@@ -9,6 +9,7 @@
 #include <QVector>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -114,8 +115,8 @@ public:
     static void setSampling(qint64 minimumRows, int step); // for tests; defaults 20000, 1024
 
     // Integrity problems found by the engine's check and the table's own checks; empty when
-    // the table is sound.
-    QStringList check();
+    // the table is sound. progress, when given, is told how many entries have been checked.
+    QStringList check(const std::function<void(qint64 done)> &progress = {});
 
     static QByteArray sortKeyOf(const Row &row);
 

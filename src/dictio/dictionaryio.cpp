@@ -22,6 +22,11 @@
 #include <unistd.h>
 #endif
 
+static void initSampleResources()
+{
+    Q_INIT_RESOURCE(sample);
+}
+
 namespace DictionaryIO {
 
 namespace {
@@ -108,9 +113,10 @@ private:
 class Importer
 {
 public:
-    Importer(Storage &storage, const QString &csvPath, const QString &shownPath)
+    Importer(Storage &storage, const QString &csvPath, const QString &shownPath,
+             const Progress &progress)
         : m_storage(storage), m_csvPath(csvPath), m_shown(shownPath),
-          m_base(QFileInfo(csvPath).absoluteDir())
+          m_base(QFileInfo(csvPath).absoluteDir()), m_progress(progress)
     {}
     ImportReport run();
 
@@ -126,6 +132,7 @@ private:
     QString m_csvPath;
     QString m_shown;
     QDir m_base;
+    const Progress &m_progress;
     LineLog m_lines;
     ImportReport m_report;
     bool m_stop = false;
@@ -250,6 +257,8 @@ void Importer::store(const Row &row, int line)
     try {
         m_lines.note(m_storage.insertRow(row), line);
         ++m_report.stored;
+        if (m_progress)
+            m_progress(m_report.stored);
     } catch (const EngineError &e) {
         if (e.reason() != EngineError::Reason::KeyViolation) {
             problem(line, e.message());
@@ -407,8 +416,9 @@ void checkExportPlace(const QString &outDir)
 class Exporter
 {
 public:
-    Exporter(Storage &storage, ExportDir &dir, QStringList *warnings)
-        : m_storage(storage), m_dir(dir), m_csv(dir.filePath(csvFileName())), m_warnings(warnings)
+    Exporter(Storage &storage, ExportDir &dir, QStringList *warnings, const Progress &progress)
+        : m_storage(storage), m_dir(dir), m_csv(dir.filePath(csvFileName())), m_warnings(warnings),
+          m_progress(progress)
     {}
     int run();
 
@@ -421,6 +431,7 @@ private:
     QFile m_csv;
     QSet<QString> m_used;
     QStringList *m_warnings;
+    const Progress &m_progress;
 };
 
 int Exporter::run()
@@ -433,6 +444,8 @@ int Exporter::run()
          row = m_storage.rowAfter(Storage::sortKeyOf(*row))) {
         writeAll(m_csv, Csv::formatRecord(fieldsOf(*row)));
         ++count;
+        if (m_progress)
+            m_progress(count);
     }
     if (!m_csv.flush())
         cannotWrite(m_csv.fileName(), errno);
@@ -487,12 +500,19 @@ QString csvFileName()
     return QStringLiteral("dreams.csv");
 }
 
-ImportReport importFile(Storage &storage, const QString &csvPath, const QString &shownPath)
+QString sampleCsv()
+{
+    initSampleResources();
+    return QStringLiteral(":/sample/") + csvFileName();
+}
+
+ImportReport importFile(Storage &storage, const QString &csvPath, const QString &shownPath,
+                        const Progress &progress)
 {
     storage.begin();
     ImportReport report;
     try {
-        report = Importer(storage, csvPath, shownPath).run();
+        report = Importer(storage, csvPath, shownPath, progress).run();
     } catch (...) {
         storage.rollback();
         throw;
@@ -504,12 +524,12 @@ ImportReport importFile(Storage &storage, const QString &csvPath, const QString 
     return report;
 }
 
-ImportReport createTable(const QString &dir, const QString &sampleCsv)
+ImportReport createTable(const QString &dir, const QString &sampleCsv, const Progress &progress)
 {
     MadePath made(dir);
     ImportReport report;
     const auto fill = [&](Storage &s) {
-        report = Importer(s, sampleCsv, shown(sampleCsv)).run();
+        report = Importer(s, sampleCsv, shown(sampleCsv), progress).run();
         return report.problems.isEmpty();
     };
     if (sampleCsv.isEmpty() ? TableFile::create(dir) : TableFile::create(dir, fill))
@@ -517,14 +537,15 @@ ImportReport createTable(const QString &dir, const QString &sampleCsv)
     return report;
 }
 
-int exportTo(Storage &storage, const QString &outDir, QStringList *warnings)
+int exportTo(Storage &storage, const QString &outDir, QStringList *warnings,
+             const Progress &progress)
 {
     checkExportPlace(outDir);
     ExportDir dir(outDir);
     storage.beginRead(); // one state of the table from the first row to the last
     int count = 0;
     try {
-        count = Exporter(storage, dir, warnings).run();
+        count = Exporter(storage, dir, warnings, progress).run();
     } catch (...) {
         storage.rollback();
         throw;

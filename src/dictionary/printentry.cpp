@@ -33,6 +33,18 @@ void setUpPrintMemo(TMemo *memo, const QFont &font, const QStringList &lines)
 
 PageSink *replacementPages = nullptr;
 
+// The picture as it goes on paper: at its own size when it fits the room below its place,
+// down to the first line with text there and across the page; otherwise scaled down,
+// keeping its proportions, to fit that room.
+QImage fittedPicture(const PrintStream &stream, const QImage &picture)
+{
+    const QSize room(stream.pageSize().width() - picturePosition.x(),
+                     stream.textTopFrom(picturePosition.y()) - picturePosition.y());
+    if (picture.isNull() || (picture.width() <= room.width() && picture.height() <= room.height()))
+        return picture;
+    return picture.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+}
+
 } // namespace
 
 PrintBlock printBlock(const TMemo *memo)
@@ -73,7 +85,7 @@ void printEntry(PrintStream &stream, const QVector<PrintBlock> &blocks, const QI
             for (const QString &line : block.lines)
                 stream.writeLine(line);
         }
-        stream.drawImage(picturePosition, picture);
+        stream.drawImage(picturePosition, fittedPicture(stream, picture));
         stream.close();
     } catch (...) {
         stream.abort();

@@ -52,8 +52,10 @@ inline const QPoint picturePosition{0, 225};
 
 // Prints on stream (assigned to its sink): opens it, writes every block in its font moved
 // to paper, draws the picture at picturePosition one pixel to one printer pixel (nothing
-// when it is null), closes it. Errors of the printing layer propagate; a document already
-// begun is then aborted.
+// when it is null), closes it. A picture larger than the room between picturePosition and
+// the first line with text below it, or wider than the page, is scaled down to fit that
+// room, keeping its proportions, so that it covers no printed line. Errors of the printing
+// layer propagate; a document already begun is then aborted.
 void printEntry(PrintStream &stream, const QVector<PrintBlock> &blocks, const QImage &picture);
 
 // Where the system offers no printer, the print dialog still leads to a file: printer is

@@ -26,6 +26,8 @@
 #define DRVPATCH_CALL
 #endif
 
+#include "drvpatch.h" // the published declarations, which the definitions must match
+
 namespace drvpatch {
 
 #if defined(_WIN32)

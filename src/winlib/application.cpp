@@ -3,7 +3,14 @@
 #include "dialogs.h"
 #include "errors.h"
 
+#include <QIcon>
+
 #include <utility>
+
+static void initIconResources()
+{
+    Q_INIT_RESOURCE(programicon);
+}
 
 QString applicationTitle()
 {
@@ -20,7 +27,19 @@ Application::LastNetObserver &lastNetObserver()
 
 } // namespace
 
-Application::Application(int &argc, char **argv) : QApplication(argc, argv) {}
+QIcon programIcon()
+{
+    initIconResources();
+    QIcon icon;
+    for (const int size : {16, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icon/icon-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
+Application::Application(int &argc, char **argv) : QApplication(argc, argv)
+{
+    setWindowIcon(programIcon()); // every window of the program shows it
+}
 
 bool Application::notify(QObject *receiver, QEvent *event)
 {

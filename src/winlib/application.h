@@ -8,6 +8,9 @@
 // The program's title: the caption of the main window, the intro and the error boxes.
 QString applicationTitle();
 
+// The program's icon, a crescent moon over a night sky, at every size it is drawn in.
+QIcon programIcon();
+
 // The application object. An error raised by a handler while the message loop runs ends
 // that handler and is shown in the application error box; the program goes on.
 //

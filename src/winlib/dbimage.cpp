@@ -202,10 +202,12 @@ bool TDBImage::event(QEvent *event)
     return QFrame::event(event);
 }
 
+// The picture takes its own presses and releases: they never go on to the control that
+// holds it (the blotter frame would start its automatic drag and keep the release).
 void TDBImage::mousePressEvent(QMouseEvent *event)
 {
     m_pressed = event->button() == Qt::LeftButton;
-    QFrame::mousePressEvent(event);
+    event->accept();
 }
 
 void TDBImage::mouseReleaseEvent(QMouseEvent *event)
@@ -213,7 +215,7 @@ void TDBImage::mouseReleaseEvent(QMouseEvent *event)
     const bool click =
         m_pressed && event->button() == Qt::LeftButton && rect().contains(event->pos());
     m_pressed = false;
-    QFrame::mouseReleaseEvent(event);
+    event->accept();
     if (click)
         emit clicked();
 }

@@ -10,8 +10,25 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QScrollBar>
 
 #include <memory>
+
+namespace {
+
+// Text for a memo of one line: each line break (CR LF counting as one) and each tab
+// becomes one blank.
+QString oneLine(QString text)
+{
+    text.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    for (QChar &c : text) {
+        if (isLineBreakOrTab(c))
+            c = QLatin1Char(' ');
+    }
+    return text;
+}
+
+} // namespace
 
 TDBMemo::TDBMemo(QWidget *parent) : TMemo(parent)
 {
@@ -40,10 +57,10 @@ void TDBMemo::setDataSource(DataSource *source)
     if (source) {
         source->addEditor(this);
         connect(source, &DataSource::stateChanged, this, &TDBMemo::updateReadOnly);
-        connect(source, &DataSource::dataChanged, this, [this]() { load(); });
+        connect(source, &DataSource::dataChanged, this, [this]() { load(ShowFromStart::Always); });
         connect(source, &DataSource::fieldChanged, this, [this](int field) {
             if (field == m_field)
-                load();
+                load(ShowFromStart::WhenChanged);
         });
         connect(source, &DataSource::focusFieldRequested, this, [this](int field) {
             if (field == m_field && isVisible() && isEnabled())
@@ -51,7 +68,7 @@ void TDBMemo::setDataSource(DataSource *source)
         });
     }
     updateReadOnly();
-    load();
+    load(ShowFromStart::Always);
 }
 
 void TDBMemo::handOverChanges()
@@ -62,7 +79,7 @@ void TDBMemo::handOverChanges()
 void TDBMemo::setDataField(int field)
 {
     m_field = field;
-    load();
+    load(ShowFromStart::Always);
 }
 
 void TDBMemo::setMaxLength(int length)
@@ -102,24 +119,38 @@ void TDBMemo::updateReadOnly()
         setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
 }
 
-void TDBMemo::load()
+void TDBMemo::load(ShowFromStart fromStart)
 {
     const Table *table = m_dataSource ? m_dataSource->dataSet() : nullptr;
     QString text;
     if (table && table->isActive() && m_field >= 0 && m_field < FieldCount)
         text = table->fieldText(m_field);
-    if (text != toPlainText()) {
+    const bool changed = text != toPlainText();
+    if (changed) {
         m_loading = true;
         setPlainText(text);
         m_loading = false;
     }
     m_modified = false;
+    if (changed || fromStart == ShowFromStart::Always)
+        showFromStart();
+}
+
+void TDBMemo::showFromStart()
+{
+    // As when an edit control is given its text: the caret at the start, the first line at
+    // the top, whatever the memo showed before.
+    QTextCursor cursor = textCursor();
+    cursor.movePosition(QTextCursor::Start);
+    setTextCursor(cursor);
+    verticalScrollBar()->setValue(0);
+    horizontalScrollBar()->setValue(0);
 }
 
 void TDBMemo::reset()
 {
     m_modified = false;
-    load();
+    load(ShowFromStart::WhenChanged);
 }
 
 void TDBMemo::updateRecord()
@@ -137,9 +168,31 @@ bool TDBMemo::beginEdit()
         return true;
     if (!m_dataSource || m_field < 0)
         return false;
+    // Entering edit state reads the row again; when another program changed it, the new
+    // text comes in, and the caret and selection stay where the user put them.
+    const int anchor = textCursor().anchor();
+    const int position = textCursor().position();
     const bool ok = m_dataSource->edit();
     updateReadOnly();
-    return ok && editing();
+    if (!ok || !editing())
+        return false;
+    if (textCursor().anchor() != anchor || textCursor().position() != position) {
+        QTextCursor cursor = textCursor();
+        cursor.setPosition(clampedPosition(anchor));
+        cursor.setPosition(clampedPosition(position), QTextCursor::KeepAnchor);
+        setTextCursor(cursor);
+    }
+    return true;
+}
+
+int TDBMemo::clampedPosition(int position) const
+{
+    const QString text = toPlainText();
+    int at = qBound(0, position, int(text.size()));
+    if (at > 0 && at < text.size() && text.at(at).isLowSurrogate() &&
+        text.at(at - 1).isHighSurrogate())
+        --at; // never between the halves of one character
+    return at;
 }
 
 bool TDBMemo::startsEdit(const QKeyEvent *event) const
@@ -227,7 +280,7 @@ void TDBMemo::insertFromMimeData(const QMimeData *source)
     runHandler([&]() { ok = beginEdit(); });
     if (!ok)
         return;
-    const QString text = limited(source->text());
+    const QString text = limited(m_wantReturns ? source->text() : oneLine(source->text()));
     if (!text.isEmpty())
         insertPlainText(text);
 }

@@ -29,7 +29,8 @@ public:
     void setMaxLength(int length);
 
     // Whether Enter breaks the line (and so starts edit state). When off, Enter is left to
-    // the window (keyPressed is still emitted).
+    // the window (keyPressed is still emitted), and the memo holds one line: a pasted line
+    // break or tab becomes one blank.
     bool wantReturns() const { return m_wantReturns; }
     void setWantReturns(bool on) { m_wantReturns = on; }
 
@@ -60,7 +61,13 @@ private:
     bool startsEdit(const QKeyEvent *event) const;
     bool beginEdit();
     void updateReadOnly();
-    void load();
+    // Shows the field's value of the current row; from its start always, or only when the
+    // value differs from the text shown.
+    enum class ShowFromStart { Always, WhenChanged };
+    void load(ShowFromStart fromStart);
+    void showFromStart();
+    // A caret position in the text shown: within it, never inside a surrogate pair.
+    int clampedPosition(int position) const;
     QString limited(const QString &text) const;
     bool isMemoField() const;
 

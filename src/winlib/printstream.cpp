@@ -186,6 +186,7 @@ void PrintStream::open()
     m_page = 1;
     m_x = 0;
     m_y = 0;
+    m_textTops.clear();
     m_painter.setFont(deviceFont());
     m_painter.setPen(m_color);
 }
@@ -219,6 +220,7 @@ void PrintStream::startNewPage()
     ++m_page;
     m_x = 0;
     m_y = 0;
+    m_textTops.clear();
     // A sink may hand over a painter begun afresh on the new page.
     m_painter.setFont(deviceFont());
     m_painter.setPen(m_color);
@@ -294,6 +296,8 @@ void PrintStream::writeLine(const QString &line)
         }
         const QString piece = run.left(length);
         m_painter.drawText(QPoint(m_x, m_y + metrics.ascent()), piece);
+        if (m_textTops.empty() || m_textTops.back() != m_y)
+            m_textTops.push_back(m_y);
         m_x += drawnWidth(metrics, piece);
         hasText = true;
         i += length;
@@ -306,6 +310,18 @@ void PrintStream::writeLine(const QString &line)
         nextLine(height, lineGap);
     else
         nextLine(height, 0);
+}
+
+QSize PrintStream::pageSize() const
+{
+    requireOpen();
+    return {m_painter.device()->width(), m_painter.device()->height()};
+}
+
+int PrintStream::textTopFrom(int y) const
+{
+    const auto below = std::lower_bound(m_textTops.begin(), m_textTops.end(), y);
+    return below != m_textTops.end() ? *below : pageSize().height();
 }
 
 void PrintStream::drawImage(QPoint position, const QImage &image)

@@ -130,6 +130,11 @@ public:
     bool isOpen() const { return m_open; }
     int pageNumber() const { return m_page; } // 1 for the first page of the open document
     QPoint position() const { return {m_x, m_y}; }
+    // The printable area of the open document's pages, in printer pixels.
+    QSize pageSize() const;
+    // Where the first line with text at or below y begins on the current page; the page's
+    // height when no text was written there.
+    int textTopFrom(int y) const;
 
     // A screen font moved to paper: a pixel height at 96 pixels per inch becomes the same
     // size in whole points (13 px give 10 pt, 1 px gives 1 pt); face and style stay. Fonts
@@ -159,4 +164,5 @@ private:
     int m_page = 0;
     int m_x = 0;
     int m_y = 0;
+    std::vector<int> m_textTops; // tops of the lines with text on the current page
 };

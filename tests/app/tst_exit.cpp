@@ -12,6 +12,8 @@
 #include "form99.h"
 #include "formabox.h"
 
+#include "commandline.h"
+#include "firststart.h"
 #include "formaprimera.h"
 #include "modal.h"
 #include "raisedlabel.h"
@@ -27,6 +29,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -71,6 +74,33 @@ QString currentName(Table *table)
     return table->fieldText(ImagenOnirica);
 }
 
+// Keeps the variables that choose the database directory, and puts them back.
+class DirectoryVariables
+{
+public:
+    ~DirectoryVariables()
+    {
+        for (const auto &[name, value] :
+             {std::pair{"NOCTAMBU_DIR", m_dir}, std::pair{"XDG_DATA_HOME", m_data}}) {
+            if (value.isNull())
+                qunsetenv(name);
+            else
+                qputenv(name, value);
+        }
+    }
+
+private:
+    const QByteArray m_dir = qgetenv("NOCTAMBU_DIR");
+    const QByteArray m_data = qgetenv("XDG_DATA_HOME");
+};
+
+qint64 rowCount(const QString &dir)
+{
+    Storage storage;
+    storage.open(dir);
+    return storage.rowCount();
+}
+
 } // namespace
 
 class TestExit : public QObject
@@ -94,6 +124,9 @@ private slots:
     void rosterOrder();
     void startWithoutDatabaseDirectory();
     void databaseDirectoryChoice();
+    void firstStart();
+    void commandLine_data();
+    void commandLine();
 
 private:
     void confirmWith(std::function<void()> answer) { m_confirm->m_action = std::move(answer); }
@@ -433,8 +466,14 @@ void TestExit::rosterOrder()
         Roster roster(m_dir->path());
         const QList<QWidget *> windows{roster.FORMAPRIMERA(), roster.Form99(),  roster.Form2(),
                                        roster.FORMABOX(),     roster.Form100(), roster.Form400()};
+        const QIcon icon = programIcon();
+        QCOMPARE(icon.availableSizes(),
+                 QList<QSize>(
+                     {{16, 16}, {24, 24}, {32, 32}, {48, 48}, {64, 64}, {128, 128}, {256, 256}}));
+        QCOMPARE(icon.pixmap(256).size(), QSize(256, 256)); // the pictures are there
         for (QWidget *w : windows) {
             QVERIFY(!w->isVisible());
+            QCOMPARE(w->windowIcon().pixmap(32).toImage(), icon.pixmap(32).toImage());
             connect(w, &QObject::destroyed,
                     [&destroyed, name = w->objectName()] { destroyed << name; });
         }
@@ -487,16 +526,21 @@ void TestExit::startWithoutDatabaseDirectory()
 
 void TestExit::databaseDirectoryChoice()
 {
-    const QByteArray savedDir = qgetenv("NOCTAMBU_DIR");
-    const QByteArray savedData = qgetenv("XDG_DATA_HOME");
+    const DirectoryVariables saved;
     const QStringList plain{QStringLiteral("dreambook")};
     const QStringList given{QStringLiteral("dreambook"), QStringLiteral("--database-dir"),
                             QStringLiteral("/a")};
 
     qputenv("NOCTAMBU_DIR", "/b");
     QCOMPARE(databaseDirFromArguments(given), QStringLiteral("/a")); // the option first
+    QCOMPARE(databaseDirFromArguments(
+                 {QStringLiteral("dreambook"), QStringLiteral("--database-dir=/c")}),
+             QStringLiteral("/c"));
     QCOMPARE(databaseDirFromArguments(plain), QStringLiteral("/b")); // then the environment
+    QVERIFY(parseCommandLine(plain).databaseDirNamed);
     qunsetenv("NOCTAMBU_DIR");
+    QVERIFY(parseCommandLine(given).databaseDirNamed);
+    QVERIFY(!parseCommandLine(plain).databaseDirNamed);
     qputenv("XDG_DATA_HOME", "/data");
 #ifndef Q_OS_WIN
     QCOMPARE(databaseDirFromArguments(plain), QStringLiteral("/data/noctambu"));
@@ -504,14 +548,124 @@ void TestExit::databaseDirectoryChoice()
     QCOMPARE(databaseDirFromArguments(plain),
              QDir::homePath() + QStringLiteral("/.local/share/noctambu"));
 #endif
+}
 
-    for (const auto &[name, value] :
-         {std::pair{"NOCTAMBU_DIR", savedDir}, std::pair{"XDG_DATA_HOME", savedData}}) {
-        if (value.isNull())
-            qunsetenv(name);
-        else
-            qputenv(name, value);
+void TestExit::firstStart()
+{
+#ifdef Q_OS_WIN
+    QSKIP("the default directory is c:\\noctambu");
+#endif
+    const DirectoryVariables saved;
+    const QStringList plain{QStringLiteral("dreambook")};
+    const QString data = m_dir->filePath(QStringLiteral("data"));
+    const QString defaultDir = data + QStringLiteral("/noctambu");
+    qunsetenv("NOCTAMBU_DIR");
+    qputenv("XDG_DATA_HOME", data.toLocal8Bit());
+
+    // A directory named by the option or the variable is never made.
+    prepareDatabaseDir(parseCommandLine(plain + QStringList{"--database-dir", defaultDir}));
+    qputenv("NOCTAMBU_DIR", defaultDir.toLocal8Bit());
+    prepareDatabaseDir(parseCommandLine(plain));
+    QVERIFY(!QFileInfo::exists(data));
+    qunsetenv("NOCTAMBU_DIR");
+
+    // The default one gets the sample dictionary, once.
+    prepareDatabaseDir(parseCommandLine(plain));
+    QCOMPARE(rowCount(defaultDir), 159);
+    {
+        Table table;
+        table.setDatabaseDir(defaultDir);
+        table.open();
+        table.insert();
+        table.setFieldValue(ImagenOnirica, QStringLiteral("Zafiro"));
+        table.post();
     }
+    prepareDatabaseDir(parseCommandLine(plain));
+    QCOMPARE(rowCount(defaultDir), 160);
+
+    // A default directory that cannot be made: the reason, nothing made, and the program
+    // gives it as its start-up error.
+    const QString file = m_dir->filePath(QStringLiteral("file"));
+    QVERIFY(QFile(file).open(QIODevice::WriteOnly));
+    qputenv("XDG_DATA_HOME", file.toLocal8Bit());
+    QString reason;
+    try {
+        prepareDatabaseDir(parseCommandLine(plain));
+    } catch (const EngineError &error) {
+        reason = error.message();
+    }
+    QVERIFY2(reason.contains(file + QStringLiteral("/noctambu")), qPrintable(reason));
+    QVERIFY(QFileInfo(file).isFile());
+
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), file);
+    env.remove(QStringLiteral("NOCTAMBU_DIR"));
+    program.setProcessEnvironment(env);
+    program.start(QStringLiteral(DREAMBOOK_PATH), QStringList());
+    QVERIFY(program.waitForFinished(60000));
+    QCOMPARE(program.exitCode(), 1);
+    const QString err = QString::fromLocal8Bit(program.readAllStandardError());
+    QVERIFY2(err.contains(QStringLiteral("Exception EDBEngineError in module dreambook")) &&
+                 err.contains(reason),
+             qPrintable(err));
+}
+
+void TestExit::commandLine_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("out"); // how standard output starts
+    QTest::addColumn<QString>("err"); // standard error, Qt's own warnings left out
+
+    const QString usage = QStringLiteral(
+        "Uso: dreambook [-h | --help] [-v | --version] [--database-dir <carpeta>]\n");
+    const QString version = QStringLiteral("dreambook 2.0\n");
+    QTest::newRow("help") << QStringList{"--help"} << 0 << usage << QString();
+    QTest::newRow("-h, whatever follows")
+        << QStringList{"-h", "--bogus"} << 0 << usage << QString();
+    QTest::newRow("version") << QStringList{"--version"} << 0 << version << QString();
+    QTest::newRow("-v") << QStringList{"-v"} << 0 << version << QString();
+    QTest::newRow("unknown option")
+        << QStringList{"--database-dir", "/x", "--bogus=1"} << 2 << QString()
+        << QStringLiteral("dreambook: opción desconocida: --bogus\n") + usage;
+    QTest::newRow("unknown short option")
+        << QStringList{"-x"} << 2 << QString()
+        << QStringLiteral("dreambook: opción desconocida: -x\n") + usage;
+    QTest::newRow("directory missing")
+        << QStringList{"--database-dir"} << 2 << QString()
+        << QStringLiteral("dreambook: falta la carpeta tras --database-dir\n") + usage;
+    QTest::newRow("empty directory")
+        << QStringList{"--database-dir="} << 2 << QString()
+        << QStringLiteral("dreambook: falta la carpeta tras --database-dir\n") + usage;
+    QTest::newRow("argument") << QStringList{"sueños"} << 2 << QString()
+                              << QStringLiteral("dreambook: argumento inesperado: sueños\n") +
+                                     usage;
+}
+
+void TestExit::commandLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    program.setProcessEnvironment(env);
+    program.start(QStringLiteral(DREAMBOOK_PATH), arguments);
+    QVERIFY(program.waitForFinished(60000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), exitCode);
+    const QString stdOut = QString::fromUtf8(program.readAllStandardOutput());
+    QVERIFY2(out.isEmpty() ? stdOut.isEmpty() : stdOut.startsWith(out), qPrintable(stdOut));
+    QStringList errLines = QString::fromUtf8(program.readAllStandardError()).split('\n');
+    errLines.erase(std::remove_if(errLines.begin(), errLines.end(),
+                                  [](const QString &l) { return l.startsWith("QStandardPaths"); }),
+                   errLines.end());
+    QCOMPARE(errLines.join('\n'), err);
 }
 
 NOCTAMBU_TEST_MAIN(TestExit)

@@ -71,6 +71,8 @@ private slots:
     void navigationFlags();
     void insertAndLeave();
     void requiredName();
+    void nameIsOneLine_data();
+    void nameIsOneLine();
     void keyViolation();
     void editStoredByMoveCancelRestores();
     void postedRowTakesItsPlace();
@@ -190,6 +192,38 @@ void TestTable::insertAndLeave()
     QCOMPARE(t->recordCount(), 3);
     QCOMPARE(nameOf(*t), QStringLiteral("Oso"));
     t->removePendingChanges(&editor);
+}
+
+void TestTable::nameIsOneLine_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("line feed") << QStringLiteral("Doble\nLínea");
+    QTest::newRow("carriage return") << QStringLiteral("Doble\r\nLínea");
+    QTest::newRow("tab") << QStringLiteral("Doble\tLínea");
+    QTest::newRow("line separator") << QStringLiteral("Doble\u2028Línea");
+}
+
+// Neither a new entry nor a renamed one stores a name of two lines: the row stays in its
+// state, the table as it was.
+void TestTable::nameIsOneLine()
+{
+    QFETCH(QString, name);
+    const QString refused =
+        QStringLiteral("El nombre de una imagen onírica no puede llevar saltos de línea ni "
+                       "tabuladores");
+    auto t = openTable({QStringLiteral("Agua")});
+    t->insert();
+    t->setFieldValue(ImagenOnirica, name);
+    QCOMPARE(failure([&] { t->post(); }), refused);
+    QCOMPARE(t->state(), DatasetState::Insert);
+    t->cancel();
+    t->edit();
+    t->setFieldValue(ImagenOnirica, name);
+    QCOMPARE(failure([&] { t->post(); }), refused);
+    QCOMPARE(t->state(), DatasetState::Edit);
+    t->cancel();
+    QCOMPARE(t->recordCount(), 1);
+    QCOMPARE(nameOf(*t), QStringLiteral("Agua"));
 }
 
 void TestTable::requiredName()

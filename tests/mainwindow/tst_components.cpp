@@ -190,7 +190,8 @@ void TestComponents::failedHandOverFocusesTheEditor()
     QTest::mouseClick(&command, Qt::LeftButton);
     QVERIFY(editor->hasFocus());
     QCOMPARE(Dialogs::Script::shown().size(), 1);
-    QCOMPARE(Dialogs::Script::shown().first().text, QStringLiteral("Field index out of range."));
+    QCOMPARE(Dialogs::Script::shown().first().text,
+             QStringLiteral("Número de campo fuera de rango."));
     QCOMPARE(Dialogs::Script::shown().first().icon, Dialogs::Icon::Critical);
     QCOMPARE(done, 0);
     QCOMPARE(table.state(), DatasetState::Edit);

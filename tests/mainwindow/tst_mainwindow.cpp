@@ -25,6 +25,7 @@
 #include <QLabel>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
@@ -68,6 +69,14 @@ QImage pictureOf(const QByteArray &stored)
     return image;
 }
 
+// Types text as a keyboard does, letters outside ASCII included.
+void typeText(QWidget *widget, const QString &text)
+{
+    for (const QChar c : text)
+        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key(c.toUpper().unicode()), QString(c),
+                            Qt::NoModifier);
+}
+
 struct Entry
 {
     QString name;
@@ -91,9 +100,17 @@ private slots:
     void addingTwiceDropsTheUntouchedRow();
     void addingOnAnEmptyTable();
     void nameEditorLimitsAndEnter();
+    void editorsShowEachEntryFromItsFirstLine_data();
+    void editorsShowEachEntryFromItsFirstLine();
+    void pastedNameIsOneLine_data();
+    void pastedNameIsOneLine();
+    void caretStaysWhenTheEntryIsReadAgain_data();
+    void caretStaysWhenTheEntryIsReadAgain();
     void postFailuresKeepTheRow();
     void changingAndCancelling();
     void clickPromptsOnlyOnClick();
+    void onlyTheFrameRingDrags_data();
+    void onlyTheFrameRingDrags();
     void memoHandsOverOnFocusLoss();
     void deletingWithBothAnswers();
     void prologueModeWithAPendingInsert();
@@ -396,6 +413,133 @@ void TestMainWindow::nameEditorLimitsAndEnter()
     press(w->DBNavigator7);
 }
 
+void TestMainWindow::editorsShowEachEntryFromItsFirstLine_data()
+{
+    QTest::addColumn<int>("scrolledBy");
+    QTest::newRow("Ctrl+Down, Enter") << int(Qt::ControlModifier);
+    QTest::newRow("Alt+Down, Enter") << int(Qt::AltModifier);
+    QTest::newRow("long name saved") << 0;
+}
+
+// Whatever scrolled an editor on one entry, every entry loaded afterwards is shown from its
+// first line, the caret at its start.
+void TestMainWindow::editorsShowEachEntryFromItsFirstLine()
+{
+    QFETCH(int, scrolledBy);
+    const QString lines = QStringLiteral("línea\n").repeated(20);
+    makeWindow({{QStringLiteral("Agua"), QStringLiteral("a ") + lines, lines, {}},
+                {QStringLiteral("Luna"), QStringLiteral("b ") + lines, lines, {}},
+                {QStringLiteral("Sol"), QStringLiteral("c ") + lines, lines, {}}});
+    activate();
+    const QList<TDBMemo *> editors{w->memo9, w->memo10, w->Memo11};
+    const auto scrolledEditor = [&editors]() {
+        for (TDBMemo *editor : editors) {
+            if (editor->verticalScrollBar()->value() != 0 || editor->textCursor().position() != 0)
+                return editor->objectName();
+        }
+        return QString();
+    };
+    if (scrolledBy) {
+        for (TDBMemo *editor : editors) {
+            editor->setFocus();
+            for (int i = 0; i < 5; ++i)
+                QTest::keyClick(editor, Qt::Key_Down, Qt::KeyboardModifiers(scrolledBy));
+            QVERIFY(editor->verticalScrollBar()->value() > 0);
+        }
+        QTest::keyClick(w->memo9, Qt::Key_Return);
+    } else {
+        press(w->NUEVO);
+        typeText(w->memo9, QStringLiteral("Sueño con ñandú, águila y búho en el río Ébano"));
+        QVERIFY(w->memo9->verticalScrollBar()->value() > 0); // typing scrolls as before
+        QTest::keyClick(w->memo9, Qt::Key_Return);
+        QTest::keyClicks(w->memo10, QStringLiteral("sentido"));
+        press(w->DBNavigator1);
+        QCOMPARE(w->Table1->state(), DatasetState::Browse);
+        QCOMPARE(w->memo9->verticalScrollBar()->value(), 0);
+        press(w->DBNavigator3);
+        QVERIFY2(scrolledEditor().isEmpty(), qPrintable(scrolledEditor()));
+    }
+    for (const QString &name : {QStringLiteral("Luna"), QStringLiteral("Sol")}) {
+        press(w->DBNavigator5);
+        QCOMPARE(current(), name);
+        QVERIFY2(scrolledEditor().isEmpty(), qPrintable(scrolledEditor()));
+    }
+}
+
+void TestMainWindow::pastedNameIsOneLine_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("line feed") << QString() << QStringLiteral("Doble\nLínea")
+                               << QStringLiteral("Doble Línea");
+    QTest::newRow("every break and tab")
+        << QString() << QStringLiteral("a\r\nb\tc\rd\u2029e") << QStringLiteral("a b c d e");
+    const QString fortyEight(48, QLatin1Char('x'));
+    QTest::newRow("then the limit")
+        << fortyEight << QStringLiteral("\r\n\tab") << fortyEight + QStringLiteral("  ");
+}
+
+void TestMainWindow::pastedNameIsOneLine()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, pasted);
+    QFETCH(QString, shown);
+    makeWindow({});
+    activate();
+    press(w->NUEVO);
+    QTest::keyClicks(w->memo9, typed);
+    QGuiApplication::clipboard()->setText(pasted);
+    QTest::keyClick(w->memo9, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(w->memo9->toPlainText(), shown);
+    press(w->DBNavigator1);
+    QCOMPARE(storedNames(), QVector<QString>{shown});
+}
+
+void TestMainWindow::caretStaysWhenTheEntryIsReadAgain_data()
+{
+    QTest::addColumn<QString>("changedTo");
+    QTest::addColumn<int>("anchor");
+    QTest::addColumn<int>("position");
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<int>("caret");
+    QTest::newRow("longer") << QStringLiteral("Aguacero") << 4 << 4 << QStringLiteral("Aguaxcero")
+                            << 5;
+    QTest::newRow("shorter, clamped")
+        << QStringLiteral("Sol") << 4 << 4 << QStringLiteral("Solx") << 4;
+    QTest::newRow("selection") << QStringLiteral("Agüero") << 1 << 4 << QStringLiteral("Axro") << 2;
+}
+
+// Another program changes the entry; the first key typed re-reads it and lands where the
+// user put the caret (or replaces what was selected), within the new text.
+void TestMainWindow::caretStaysWhenTheEntryIsReadAgain()
+{
+    QFETCH(QString, changedTo);
+    QFETCH(int, anchor);
+    QFETCH(int, position);
+    QFETCH(QString, after);
+    QFETCH(int, caret);
+    makeWindow({{QStringLiteral("Agua"), {}, {}, {}}});
+    activate();
+    {
+        Table other;
+        other.setDatabaseDir(m_dir->path());
+        other.open();
+        other.edit();
+        other.setFieldValue(ImagenOnirica, changedTo);
+        other.post();
+    }
+    QTextCursor cursor = w->memo9->textCursor();
+    cursor.setPosition(anchor);
+    cursor.setPosition(position, QTextCursor::KeepAnchor);
+    w->memo9->setTextCursor(cursor);
+    QTest::keyClick(w->memo9, Qt::Key_X);
+    QCOMPARE(w->Table1->state(), DatasetState::Edit);
+    QCOMPARE(w->memo9->toPlainText(), after);
+    QCOMPARE(w->memo9->textCursor().position(), caret);
+    press(w->DBNavigator7);
+}
+
 void TestMainWindow::postFailuresKeepTheRow()
 {
     makeWindow({{QStringLiteral("Agua"), {}, {}, {}}});
@@ -526,6 +670,38 @@ void TestMainWindow::clickPromptsOnlyOnClick()
     QCOMPARE(w->Label16->text(), QStringLiteral("Aquí Pegará los Gráficos"));
     QCOMPARE(w->Label16->fontColor(), Colors::clNavy);
     QCOMPARE(beepCount(), 0);
+}
+
+void TestMainWindow::onlyTheFrameRingDrags_data()
+{
+    QTest::addColumn<bool>("onPicture");
+    QTest::newRow("the picture") << true;
+    QTest::newRow("the frame's ring") << false;
+}
+
+// Pressed and released as the window system delivers them (through the window, where a
+// mouse grab takes the release): a click on the picture runs its handler, a press on the
+// frame's visible ring drags the frame and nothing else happens.
+void TestMainWindow::onlyTheFrameRingDrags()
+{
+    QFETCH(bool, onPicture);
+    makeWindow({{QStringLiteral("Agua"), {}, {}, {}}});
+    activate();
+    QTest::mouseClick(w->Memo11->viewport(), Qt::LeftButton);
+    const QString numbersClicked =
+        QStringLiteral("Escriba los Números de la Suerte para Juegos de Azar y Apuestas:");
+    QCOMPARE(w->label990->text(), numbersClicked);
+
+    const QPoint at = onPicture ? w->DBImage1->mapTo(w.get(), w->DBImage1->rect().center())
+                                : w->MARCO->mapTo(w.get(), QPoint(3, w->MARCO->height() / 2));
+    QTest::mousePress(w->windowHandle(), Qt::LeftButton, {}, at);
+    QCOMPARE(AutoDrag::dragging(), onPicture ? nullptr : static_cast<QWidget *>(w->MARCO));
+    QCOMPARE(QGuiApplication::overrideCursor() != nullptr, !onPicture);
+    QTest::mouseRelease(w->windowHandle(), Qt::LeftButton, {}, at);
+    QVERIFY(!AutoDrag::dragging() && !QGuiApplication::overrideCursor());
+    QCOMPARE(w->DBImage1->hasFocus(), onPicture);
+    QCOMPARE(w->label990->text(), onPicture ? NumbersPrompt : numbersClicked);
+    QCOMPARE(w->label990->fontColor(), onPicture ? Colors::clNavy : Colors::clBlue);
 }
 
 void TestMainWindow::memoHandsOverOnFocusLoss()

@@ -17,6 +17,7 @@
 #include <QPrinterInfo>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -67,11 +68,24 @@ struct Entry
     }
 };
 
-QImage bluePicture()
+QImage bluePicture(QSize size = QSize(137, 177))
 {
-    QImage picture(137, 177, QImage::Format_RGB32);
+    QImage picture(size, QImage::Format_RGB32);
     picture.fill(pictureBlue);
     return picture;
+}
+
+// Runs a tool of poppler-utils on a file; its standard output.
+QByteArray poppler(const QString &tool, QStringList arguments)
+{
+    const QString program = QStandardPaths::findExecutable(tool);
+    if (program.isEmpty())
+        return QByteArray();
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(30000) || process.exitCode() != 0)
+        return QByteArray();
+    return process.readAllStandardOutput();
 }
 
 } // namespace
@@ -88,6 +102,8 @@ private slots:
     void longMeaningGoesOnToASecondPage();
     void failureAbortsTheDocument();
     void pdfFileHoldsTheBlocksInOrder();
+    void largePictureLeavesTheNameUncovered_data();
+    void largePictureLeavesTheNameUncovered();
     void pdfFileFailures();
     void noPrinterLeadsToAPdfFile();
 };
@@ -245,9 +261,16 @@ void TestPrintEntry::longMeaningGoesOnToASecondPage()
         for (int i = 0; i < actual.size(); ++i)
             QVERIFY(std::abs(actual[i].first - expected[i].first) <= 1);
     }
-    // The picture on the second page only, at y = 225.
+    // The picture on the second page only, at y = 225, where the meaning goes on: scaled
+    // down to the room above the next line of text, so that it covers none.
     QCOMPARE(second.pixel(0, 225), pictureBlue.rgb());
-    QCOMPARE(second.pixel(136, 401), pictureBlue.rgb());
+    int bottom = 225;
+    while (second.pixel(0, bottom + 1) == pictureBlue.rgb())
+        ++bottom;
+    const QVector<QPair<int, int>> bands = textBands(second);
+    const auto below = std::find_if(bands.begin(), bands.end(),
+                                    [](const QPair<int, int> &band) { return band.first > 225; });
+    QVERIFY(below != bands.end() && bottom < below->first);
     for (int y = 0; y < first.height(); ++y)
         QVERIFY(first.pixel(5, y) != pictureBlue.rgb());
 }
@@ -337,6 +360,71 @@ void TestPrintEntry::pdfFileHoldsTheBlocksInOrder()
     }
     // Two pages of text never came out of one short entry.
     QCOMPARE(text.count(QLatin1Char('\f')), 1);
+}
+
+void TestPrintEntry::largePictureLeavesTheNameUncovered_data()
+{
+    QTest::addColumn<QSize>("picture");
+    QTest::newRow("an entry's own, as it is") << QSize(137, 177);
+    QTest::newRow("taller than the band") << QSize(300, 400);
+    QTest::newRow("wider than the page") << QSize(6000, 100);
+}
+
+// On the PDF page as a reader renders it: the picture at (0, 225) of the printable area,
+// at its own size when it fits above the name, else as large as fits with its proportions.
+void TestPrintEntry::largePictureLeavesTheNameUncovered()
+{
+    QFETCH(QSize, picture);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString file = dir.filePath(QStringLiteral("entry.pdf"));
+    Entry entry;
+    entry.name->setPlainText(QStringLiteral("Abeja"));
+    entry.meaning->setPlainText(QStringLiteral("Trabajo."));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(file);
+    usePdfResolution(&printer);
+    PrinterPageSink sink(&printer);
+    PrintStream stream;
+    stream.assign(&sink);
+    printEntry(stream, entry.blocks(), bluePicture(picture));
+
+    const QByteArray words =
+        poppler(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), file, QStringLiteral("-")});
+    const QByteArray png = poppler(QStringLiteral("pdftoppm"),
+                                   {QStringLiteral("-r"), QString::number(dpi),
+                                    QStringLiteral("-singlefile"), QStringLiteral("-png"), file});
+    if (words.isEmpty() || png.isEmpty())
+        QSKIP("pdftotext and pdftoppm (poppler-utils) are needed");
+    const QRegularExpression abeja(QStringLiteral("yMin=\"([0-9.]+)\"[^>]*>Abeja<"));
+    const QRegularExpressionMatch name = abeja.match(QString::fromUtf8(words));
+    QVERIFY(name.hasMatch());
+    const double nameTop = name.captured(1).toDouble() * dpi / 72;
+
+    const QImage page = QImage::fromData(png).convertToFormat(QImage::Format_RGB32);
+    QRect box; // the picture: bluish pixels
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x) {
+            const QColor c = page.pixelColor(x, y);
+            if (c.blue() > 200 && c.red() < 60 && c.green() < 60)
+                box |= QRect(x, y, 1, 1);
+        }
+    const QRect area = printer.pageLayout().paintRectPixels(dpi);
+    QVERIFY(std::abs(box.left() - area.left()) <= 1 && std::abs(box.top() - area.top() - 225) <= 1);
+    QVERIFY2(box.bottom() < nameTop,
+             qPrintable(
+                 QStringLiteral("picture down to %1, name at %2").arg(box.bottom()).arg(nameTop)));
+    if (picture.width() <= area.width() && picture.height() <= nameTop - area.top() - 225) {
+        QVERIFY(std::abs(box.width() - picture.width()) <= 1);
+        QVERIFY(std::abs(box.height() - picture.height()) <= 1);
+        return;
+    }
+    // Scaled down to the room it has: across the page, or down to just above the name.
+    QVERIFY(std::abs(box.width() - area.width()) <= 2 || nameTop - box.bottom() < 20);
+    QVERIFY(
+        std::abs(double(box.width()) / box.height() - double(picture.width()) / picture.height()) <
+        0.05 * picture.width() / picture.height());
 }
 
 void TestPrintEntry::pdfFileFailures()

@@ -5,6 +5,7 @@
 #include "storage.h"
 #include "toolrun.h"
 
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <sqlite3.h>
@@ -69,6 +70,7 @@ private slots:
     void init();
     void usage_data();
     void usage();
+    void progressOnlyOnATerminal();
     void createMakesDirectoriesAndRefusesToOverwrite();
     void sampleDictionary();
     void sampleFromMissingDirectoryCreatesNothing();
@@ -96,35 +98,50 @@ void TestDreambookDb::usage_data()
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("says");
 
-    QTest::newRow("nothing") << QStringList{} << 2 << QStringLiteral("usage:");
+    QTest::newRow("nothing") << QStringList{} << 2 << QStringLiteral("falta la orden");
     QTest::newRow("top help") << QStringList{QStringLiteral("--help")} << 0
-                              << QStringLiteral("dreambook-db check DIR");
+                              << QStringLiteral("dreambook-db check CARPETA");
+    QTest::newRow("version") << QStringList{QStringLiteral("--version")} << 0
+                             << QStringLiteral("dreambook-db 2.0\n");
+    QTest::newRow("-v") << QStringList{QStringLiteral("-v")} << 0
+                        << QStringLiteral("dreambook-db 2.0\n");
+    QTest::newRow("unknown top option")
+        << QStringList{QStringLiteral("--bogus"), QStringLiteral("check")} << 2
+        << QStringLiteral("dreambook-db: opción desconocida: --bogus\nUso: dreambook-db ");
     QTest::newRow("unknown command")
-        << QStringList{QStringLiteral("drop")} << 2 << QStringLiteral("unknown command");
+        << QStringList{QStringLiteral("drop")} << 2 << QStringLiteral("orden desconocida: drop");
     for (const char *c : {"create", "import", "export", "check", "backup", "restore"}) {
         const QString name = QString::fromLatin1(c);
         QTest::newRow(qPrintable(name + QStringLiteral(" help")))
             << QStringList{name, QStringLiteral("--help")} << 0
-            << QStringLiteral("usage: dreambook-db ") + name;
+            << QStringLiteral("Uso: dreambook-db ") + name;
         QTest::newRow(qPrintable(name + QStringLiteral(" without arguments")))
-            << QStringList{name} << 2 << QStringLiteral("missing argument");
+            << QStringList{name} << 2
+            << QStringLiteral("dreambook-db %1: falta el argumento CARPETA\nUso: dreambook-db %1 ")
+                   .arg(name);
     }
+    QTest::newRow("help before a command")
+        << QStringList{QStringLiteral("help"), QStringLiteral("backup")} << 0
+        << QStringLiteral("Uso: dreambook-db backup CARPETA ARCHIVO");
     QTest::newRow("help after arguments")
         << QStringList{QStringLiteral("import"), QStringLiteral("d"), QStringLiteral("--help")} << 0
-        << QStringLiteral("FILE:LINE");
+        << QStringLiteral("ARCHIVO:LÍNEA");
     QTest::newRow("extra argument")
         << QStringList{QStringLiteral("check"), QStringLiteral("a"), QStringLiteral("b")} << 2
-        << QStringLiteral("unexpected argument b");
+        << QStringLiteral("argumento inesperado: b");
     QTest::newRow("unknown option")
         << QStringList{QStringLiteral("create"), QStringLiteral("d"), QStringLiteral("--force")}
-        << 2 << QStringLiteral("unknown option --force");
+        << 2 << QStringLiteral("opción desconocida: --force");
     QTest::newRow("option of another command")
         << QStringList{QStringLiteral("check"), QStringLiteral("d"), QStringLiteral("--sample")}
-        << 2 << QStringLiteral("unknown option --sample");
+        << 2 << QStringLiteral("opción desconocida: --sample");
     QTest::newRow("option without its value")
         << QStringList{QStringLiteral("create"), QStringLiteral("d"),
                        QStringLiteral("--sample-dir")}
-        << 2 << QStringLiteral("--sample-dir needs a value");
+        << 2 << QStringLiteral("falta el valor de --sample-dir");
+    QTest::newRow("value to an option that takes none")
+        << QStringList{QStringLiteral("create"), QStringLiteral("d"), QStringLiteral("--sample=1")}
+        << 2 << QStringLiteral("la opción --sample no lleva valor");
 }
 
 void TestDreambookDb::usage()
@@ -136,8 +153,35 @@ void TestDreambookDb::usage()
     const Result r = run(args);
     QCOMPARE(r.code, code);
     QVERIFY2((code == 0 ? r.out : r.err).contains(says), qPrintable(r.out + r.err));
+    if (code == 2) // one line saying what is wrong, and the usage
+        QCOMPARE(r.err.count(QLatin1Char('\n')), 2);
     // Neither help nor a usage error touches anything.
     QVERIFY(QDir(m_tmp->path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
+}
+
+void TestDreambookDb::progressOnlyOnATerminal()
+{
+    // Through pipes, as scripts run it: no counter.
+    const QString piped = path(QStringLiteral("piped"));
+    const Result r = run({QStringLiteral("create"), piped, QStringLiteral("--sample")});
+    QCOMPARE(r.code, 0);
+    QCOMPARE(r.err, QString());
+    const Result checked = run({QStringLiteral("check"), piped});
+    QCOMPARE(checked.code, 0);
+    QCOMPARE(checked.err, QString());
+
+    // On a terminal: a line that rewrites itself, cleared at the end.
+    if (QStandardPaths::findExecutable(QStringLiteral("script")).isEmpty())
+        QSKIP("no script(1) to give the tool a terminal");
+    const Result onTerminal =
+        runProgram(QStringLiteral("script"),
+                   {QStringLiteral("-qec"),
+                    QStringLiteral("'%1' check '%2'").arg(QStringLiteral(DREAMBOOK_DB), piped),
+                    QStringLiteral("/dev/null")});
+    QCOMPARE(onTerminal.code, 0);
+    QVERIFY2(onTerminal.out.contains(QStringLiteral("\rentradas comprobadas: 1\x1b[K")) &&
+                 onTerminal.out.contains(QStringLiteral("\r\x1b[K")),
+             qPrintable(onTerminal.out));
 }
 
 void TestDreambookDb::createMakesDirectoriesAndRefusesToOverwrite()
@@ -228,7 +272,9 @@ void TestDreambookDb::sampleFromMissingDirectoryCreatesNothing()
     const Result r = run({QStringLiteral("create"), dir, QStringLiteral("--sample-dir"),
                           path(QStringLiteral("nowhere"))});
     QCOMPARE(r.code, 1);
-    QVERIFY2(r.err.contains(QStringLiteral("--sample-dir")), qPrintable(r.err));
+    QVERIFY2(r.err.contains(QStringLiteral("Falta el diccionario de muestra ") +
+                            path(QStringLiteral("nowhere/dreams.csv"))),
+             qPrintable(r.err));
     QVERIFY(!QFileInfo::exists(dir));
 }
 

@@ -1,0 +1,33 @@
+#include "firststart.h"
+
+#include "commandline.h"
+#include "dictionaryio.h"
+#include "errors.h"
+#include "storage.h"
+
+#include <QFileInfo>
+
+namespace {
+
+bool hasTable(const QString &dir)
+{
+    return QFileInfo::exists(Storage::tablePath(dir));
+}
+
+} // namespace
+
+void prepareDatabaseDir(const CommandLine &line)
+{
+    if (line.databaseDirNamed || hasTable(line.databaseDir))
+        return;
+    try {
+        const DictionaryIO::ImportReport report =
+            DictionaryIO::createTable(line.databaseDir, DictionaryIO::sampleCsv());
+        if (!report.problems.isEmpty())
+            throw EngineError(QStringLiteral("El diccionario de muestra tiene errores: %1")
+                                  .arg(report.problems.first()));
+    } catch (const EngineError &) {
+        if (!hasTable(line.databaseDir)) // unless another start of the program made it meanwhile
+            throw;
+    }
+}
