@@ -79,7 +79,7 @@ private:
     {
         if (m_x >= m_width)
             return;
-        char &byte = m_pixels[m_y * m_stride + (m_bpp == 8 ? m_x : m_x / 2)];
+        char &byte = m_pixels.data()[m_y * m_stride + (m_bpp == 8 ? m_x : m_x / 2)];
         if (m_bpp == 8)
             byte = char(value);
         else
