@@ -152,7 +152,7 @@ bool Reader::decode(const QByteArray &bytes)
     // only the file's first one is skipped (below), wherever the parts begin.
     if (valid.startsWith("\xEF\xBB\xBF"))
         m_text += QChar(0xFEFF);
-    m_text += QString::fromUtf8(valid);
+    m_text += QString::fromUtf8(valid.constData(), valid.size()); // through any NUL, in Qt 5 too
     if (!m_started && !m_text.isEmpty()) {
         m_started = true;
         if (m_text.startsWith(QChar(0xFEFF)))

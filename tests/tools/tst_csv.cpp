@@ -70,6 +70,9 @@ void TestCsv::records_data()
         << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF"
                       "a,\xEF\xBB\xBF\r\n")
         << QVector<QStringList>{{QStringLiteral("\uFEFFa"), QStringLiteral("\uFEFF")}};
+    QTest::newRow("nul inside a field")
+        << QByteArray("a\0b,c\r\n", 7)
+        << QVector<QStringList>{{QString::fromLatin1("a\0b", 3), QStringLiteral("c")}};
     QTest::newRow("quoted comma and quotes")
         << QByteArray("\"a,b\",\"say \"\"hi\"\"\",\"\"\"\"\r\n")
         << QVector<QStringList>{fields("a,b", "say \"hi\"", "\"")};
