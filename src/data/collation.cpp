@@ -2,6 +2,8 @@
 
 #include <QVector>
 
+#include <algorithm>
+
 namespace Collation {
 namespace {
 
@@ -12,6 +14,16 @@ struct Element
     quint8 tertiary = 1;  // 1: small letter or no case
 };
 
+// ñ is a letter of its own: an n that the text holds composed with a tilde. letter: an n
+// and its marks, decomposed (an n with a mark that composes first, as in ṇ̃, is no ñ).
+bool isEnye(const QString &letter)
+{
+    if (!letter.contains(QChar(0x0303)))
+        return false;
+    return letter.size() == 2 ||
+           letter.normalized(QString::NormalizationForm_C).at(0).toLower() == QChar(0x00F1);
+}
+
 // One character of the decomposed text: a base with its combining marks.
 QVector<Element> elements(const QString &text)
 {
@@ -19,29 +31,34 @@ QVector<Element> elements(const QString &text)
     QVector<Element> out;
     out.reserve(d.size());
     for (int i = 0; i < d.size();) {
+        const int start = i;
         const QChar base = d.at(i++);
+        while (i < d.size() && d.at(i).isMark())
+            ++i;
         const QChar lower = base.toLower();
-        quint16 u = lower.unicode();
-        bool tilde = false;
+        const quint16 u = lower.unicode();
+        const bool tilde = lower == QLatin1Char('n') && isEnye(d.mid(start, i - start));
+        bool tildeTaken = !tilde;
         quint16 mark = 0;
         int marks = 0;
-        while (i < d.size() && d.at(i).isMark()) {
-            const quint16 m = d.at(i++).unicode();
-            if (m == 0x0303 && lower == QLatin1Char('n') && !tilde) {
-                tilde = true; // ñ is a letter of its own
+        for (int k = start + 1; k < i; ++k) {
+            const quint16 m = d.at(k).unicode();
+            if (m == 0x0303 && !tildeTaken) {
+                tildeTaken = true;
                 continue;
             }
             if (marks++ == 0)
                 mark = m;
         }
         Element e;
-        // Weights: 0 ends a level; ñ takes the place right after n.
+        // Weights: 0 ends a level; ñ takes the place right after n. FFFF is never one, so
+        // that a first level followed by FF FF lies above every key that begins with it.
         if (tilde)
             e.primary = quint16(u'n' + 1);
         else if (u == 0)
             e.primary = 1;
-        else if (u > u'n' && u < 0xFFFF)
-            e.primary = quint16(u + 1);
+        else if (u > u'n')
+            e.primary = quint16(std::min(u + 1, 0xFFFE));
         else
             e.primary = u;
         if (marks == 1 && mark >= 0x0300 && mark < 0x0370)

@@ -15,7 +15,8 @@ namespace Collation {
 QByteArray sortKey(const QString &name);
 
 // The first level of the key (letters without accents and case) of a text, without its
-// terminator: every name that begins with |prefix| has a sort key beginning with it.
+// terminator: every name that begins with |prefix| has a sort key beginning with it, and
+// below it followed by the bytes FF FF.
 QByteArray primaryPrefix(const QString &prefix);
 
 // The names are kept in this Unicode normalisation form.

@@ -27,4 +27,10 @@ constexpr qint64 MaxPixels = 32 * 1024 * 1024;
 // header claims, and pixel data that is too short would leave pixels undefined.
 bool isDecodableBitmap(const QByteArray &bitmapFile, int *width = nullptr, int *height = nullptr);
 
+// A bitmap that isDecodableBitmap accepts, with its pixels uncompressed: run-length pixels
+// (8 or 4 bits) are expanded in place of the runs, and every pixel that no run sets takes
+// colour 0, so that nothing of the picture is left undefined. Other bitmaps come back as
+// they are.
+QByteArray uncompressed(const QByteArray &bitmapFile);
+
 } // namespace PictureCodec

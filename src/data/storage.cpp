@@ -207,8 +207,9 @@ QVariant columnText(sqlite3_stmt *s, int col)
 {
     if (sqlite3_column_type(s, col) == SQLITE_NULL)
         return QVariant();
-    const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(s, col));
-    return QString::fromUtf8(p, sqlite3_column_bytes(s, col));
+    // As UTF-16: Qt's UTF-8 decoder would drop a U+FEFF at the start of the text.
+    const auto *p = static_cast<const QChar *>(sqlite3_column_text16(s, col));
+    return QString(p, sqlite3_column_bytes16(s, col) / int(sizeof(QChar)));
 }
 
 QVariant columnBlob(sqlite3_stmt *s, int col)

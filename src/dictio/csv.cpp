@@ -4,12 +4,19 @@
 
 namespace Csv {
 
-bool isValidUtf8(const QByteArray &data, int *badLine)
+bool isValidUtf8(const QByteArray &data, int *badLine, int *validLength)
 {
     int line = 1;
     const int n = data.size();
     for (int i = 0; i < n;) {
         const auto c = static_cast<unsigned char>(data[i]);
+        const auto bad = [&]() {
+            if (badLine)
+                *badLine = line;
+            if (validLength)
+                *validLength = i;
+            return false;
+        };
         if (c == '\n' || (c == '\r' && (i + 1 >= n || data[i + 1] != '\n')))
             ++line;
         if (c < 0x80) {
@@ -32,31 +39,22 @@ bool isValidUtf8(const QByteArray &data, int *badLine)
             cp = c & 0x07;
             min = 0x10000;
         } else {
-            if (badLine)
-                *badLine = line;
-            return false;
+            return bad();
         }
-        if (i + extra >= n) {
-            if (badLine)
-                *badLine = line;
-            return false;
-        }
+        if (i + extra >= n)
+            return bad();
         for (int k = 1; k <= extra; ++k) {
             const auto cc = static_cast<unsigned char>(data[i + k]);
-            if ((cc & 0xC0) != 0x80) {
-                if (badLine)
-                    *badLine = line;
-                return false;
-            }
+            if ((cc & 0xC0) != 0x80)
+                return bad();
             cp = (cp << 6) | (cc & 0x3F);
         }
-        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-            if (badLine)
-                *badLine = line;
-            return false;
-        }
+        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+            return bad();
         i += extra + 1;
     }
+    if (validLength)
+        *validLength = n;
     return true;
 }
 
@@ -123,6 +121,8 @@ bool Reader::fail(int line, const QString &reason)
 
 bool Reader::readMore()
 {
+    if (m_badLine) // the text read reaches the encoding fault
+        return fail(m_badLine, QStringLiteral("el archivo no está en UTF-8 válido"));
     if (m_end || m_done)
         return false;
     QByteArray chunk(ChunkSize, Qt::Uninitialized);
@@ -140,17 +140,25 @@ bool Reader::readMore()
 
 bool Reader::decode(const QByteArray &bytes)
 {
+    // Text up to an encoding fault is read as any other, so that the records before it and
+    // an earlier fault come first, wherever the parts of the file begin and end.
     int badLine = 0;
-    if (!isValidUtf8(bytes, &badLine))
-        return fail(m_byteLine + badLine - 1, QStringLiteral("el archivo no está en UTF-8 válido"));
-    m_byteLine += lineBreaks(bytes);
-    m_text += QString::fromUtf8(bytes);
+    int validLength = 0;
+    if (!isValidUtf8(bytes, &badLine, &validLength))
+        m_badLine = m_byteLine + badLine - 1;
+    const QByteArray valid = bytes.left(validLength);
+    m_byteLine += lineBreaks(valid);
+    // Qt drops a byte order mark at the start of what it decodes: it is put back, so that
+    // only the file's first one is skipped (below), wherever the parts begin.
+    if (valid.startsWith("\xEF\xBB\xBF"))
+        m_text += QChar(0xFEFF);
+    m_text += QString::fromUtf8(valid.constData(), valid.size()); // through any NUL, in Qt 5 too
     if (!m_started && !m_text.isEmpty()) {
         m_started = true;
         if (m_text.startsWith(QChar(0xFEFF)))
             m_pos = 1;
     }
-    return !bytes.isEmpty();
+    return !valid.isEmpty();
 }
 
 bool Reader::ensure(int ahead)
@@ -282,7 +290,7 @@ QByteArray formatRecord(const QStringList &fields)
         const bool quote = f.isEmpty() || f.contains(QLatin1Char(',')) ||
                            f.contains(QLatin1Char('"')) || f.contains(QLatin1Char('\n')) ||
                            f.contains(QLatin1Char('\r')) || f.front().isSpace() ||
-                           f.back().isSpace();
+                           f.front() == QChar(0xFEFF) || f.back().isSpace();
         if (!quote) {
             line += f;
             continue;

@@ -29,8 +29,8 @@ struct Record
 };
 
 // Reads records one at a time from a device, a part of the file at a time, so that memory
-// holds the record being read and not the file. An encoding fault stops the reading when its
-// part of the file is reached.
+// holds the record being read and not the file. An encoding fault stops the reading when the
+// reading reaches it: the records before it come first, however the file is read.
 class Reader
 {
 public:
@@ -67,17 +67,20 @@ private:
     int m_byteLine = 1; // line of the first byte not decoded yet
     bool m_started = false;
     bool m_end = false; // the device has no more bytes
+    int m_badLine = 0;  // line of an encoding fault after the text decoded so far
     QString m_error;
     int m_errorLine = 0;
     bool m_done = false;
 };
 
-// Whether bytes are well-formed UTF-8; on failure, the line (from 1) of the first bad byte.
-bool isValidUtf8(const QByteArray &data, int *badLine = nullptr);
+// Whether bytes are well-formed UTF-8; on failure, the line (from 1) of the first bad byte
+// and the length of the well-formed bytes before it.
+bool isValidUtf8(const QByteArray &data, int *badLine = nullptr, int *validLength = nullptr);
 
 // One record as a line of the file, ending in CRLF. Null strings are written bare, every
 // other field that is empty or holds a comma, a quote, a line break or leading or trailing
-// blanks is quoted.
+// blanks is quoted, and so is one that begins with a byte order mark, which a reader would
+// skip at the start of a file.
 QByteArray formatRecord(const QStringList &fields);
 
 } // namespace Csv

@@ -4,10 +4,9 @@
 #include "appearance.h"
 #include "application.h"
 #include "datasource.h"
-#include "picturecodec.h"
+#include "picturefield.h"
 #include "table.h"
 
-#include <QBuffer>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -16,16 +15,6 @@
 #include <QPainter>
 
 namespace {
-
-// A picture as the field stores it: the bitmap file image behind the field header.
-QByteArray storedForm(const QImage &picture)
-{
-    QByteArray bitmap;
-    QBuffer buffer(&bitmap);
-    buffer.open(QIODevice::WriteOnly);
-    picture.save(&buffer, "BMP");
-    return PictureCodec::encode(bitmap);
-}
 
 // A clipboard image as a bitmap: transparent parts are laid on white, as a bitmap has no
 // transparency.
@@ -38,12 +27,6 @@ QImage asBitmap(const QImage &image)
     QPainter painter(&opaque);
     painter.drawImage(0, 0, image);
     return opaque;
-}
-
-bool fitsTheField(const QImage &image)
-{
-    return image.width() <= PictureCodec::MaxSide && image.height() <= PictureCodec::MaxSide &&
-           qint64(image.width()) * image.height() <= PictureCodec::MaxPixels;
 }
 
 } // namespace
@@ -94,17 +77,10 @@ void TDBImage::setPicture(const QImage &picture, bool modified)
 void TDBImage::loadPicture()
 {
     const Table *table = m_dataSource ? m_dataSource->dataSet() : nullptr;
+    // A value that is no sound bitmap shows no picture and stays in the field as it is.
     QImage picture;
-    if (table && table->isActive() && m_field >= 0 && m_field < FieldCount) {
-        const QByteArray stored = table->fieldBytes(m_field);
-        if (!stored.isEmpty()) {
-            // Only a value that is a sound bitmap is decoded; anything else shows no
-            // picture and stays in the field as it is.
-            const QByteArray bitmap = PictureCodec::bitmapFile(stored);
-            if (PictureCodec::isDecodableBitmap(bitmap))
-                picture.loadFromData(bitmap, "BMP");
-        }
-    }
+    if (table && table->isActive() && m_field >= 0 && m_field < FieldCount)
+        picture = PictureField::decode(table->fieldBytes(m_field));
     setPicture(picture, false);
 }
 
@@ -115,7 +91,8 @@ void TDBImage::updateRecord()
     Table *table = m_dataSource ? m_dataSource->dataSet() : nullptr;
     if (!table)
         return;
-    const QVariant value = m_picture.isNull() ? QVariant() : QVariant(storedForm(m_picture));
+    const QVariant value =
+        m_picture.isNull() ? QVariant() : QVariant(PictureField::encode(m_picture));
     m_modified = false;
     try {
         table->setFieldValue(m_field, value);
@@ -150,7 +127,7 @@ void TDBImage::pasteFromClipboard()
     if (!data || !data->hasImage())
         return;
     const QImage image = qvariant_cast<QImage>(data->imageData());
-    if (image.isNull() || !fitsTheField(image))
+    if (image.isNull() || !PictureField::fits(image))
         return;
     if (!beginEdit())
         return;

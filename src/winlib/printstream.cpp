@@ -29,6 +29,20 @@ QVector<int> characterEnds(const QString &run)
     return ends;
 }
 
+// The width of text as the painter draws it. The metrics take U+009C as the end of a text
+// (Qt separates the variants of a string with it), where the painter draws it as any other
+// character; and they give an embedded object (U+FFFC), whose place the painter leaves
+// empty, a width of their own that can make a text measure narrower than its beginning.
+int drawnWidth(const QFontMetrics &metrics, QString text)
+{
+    text.remove(QChar::ObjectReplacementCharacter);
+    const QChar separator(0x9C);
+    int width = int(text.count(separator)) * metrics.horizontalAdvance(separator);
+    for (const QString &part : text.split(separator))
+        width += metrics.horizontalAdvance(part);
+    return width;
+}
+
 } // namespace
 
 InOutError::InOutError(int code)
@@ -228,7 +242,7 @@ int PrintStream::pieceLength(const QFontMetrics &metrics, const QString &run, in
     int high = int(ends.size());
     while (low < high) {
         const int middle = (low + high + 1) / 2;
-        if (metrics.horizontalAdvance(run.left(ends[middle - 1])) <= room)
+        if (drawnWidth(metrics, run.left(ends[middle - 1])) <= room)
             low = middle;
         else
             high = middle - 1;
@@ -284,7 +298,7 @@ void PrintStream::writeLine(const QString &line)
         m_painter.drawText(QPoint(m_x, m_y + metrics.ascent()), piece);
         if (m_textTops.empty() || m_textTops.back() != m_y)
             m_textTops.push_back(m_y);
-        m_x += metrics.horizontalAdvance(piece);
+        m_x += drawnWidth(metrics, piece);
         hasText = true;
         i += length;
         if (length < run.size()) {

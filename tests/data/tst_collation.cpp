@@ -14,6 +14,7 @@ private slots:
     void prefixRange();
     void pictureHeaders();
     void malformedPictures();
+    void runLengthPixels();
 };
 
 void TestCollation::dictionaryOrder()
@@ -109,6 +110,42 @@ void TestCollation::malformedPictures()
     QVERIFY(!PictureCodec::isDecodableBitmap(odd));
     QByteArray noise(4000, '\x5A');
     QVERIFY(!PictureCodec::isDecodableBitmap(noise));
+}
+
+void TestCollation::runLengthPixels()
+{
+    // Runs of 8 and 4 bits come out as plain rows, in the order stored; what no run sets
+    // (skipped by a move, the rest of a row ended early, the rows after the end) is colour 0.
+    struct Case
+    {
+        int bpp;
+        QByteArray runs;
+        QByteArray rows; // 3 rows of 4 pixels, one byte per pixel
+    } cases[] = {
+        {8,
+         QByteArray("\x02\x05\x00\x03\x07\x08\x09\x00\x00\x00\x00\x02\x01\x01\x01\x06\x00\x01", 18),
+         QByteArray("\x05\x05\x07\x08\x00\x00\x00\x00\x00\x06\x00\x00", 12)},
+        {4, QByteArray("\x03\x12\x00\x00\x05\x34\x00\x01", 8),
+         QByteArray("\x01\x02\x01\x00\x03\x04\x03\x04\x00\x00\x00\x00", 12)},
+    };
+    for (const Case &c : cases) {
+        QByteArray bmp = bitmap(4, 3, c.bpp).left(14 + 40 + (4 << c.bpp)) + c.runs;
+        put(bmp, 30, c.bpp == 8 ? 1 : 2, 4);
+        const QByteArray plain = PictureCodec::uncompressed(bmp);
+        QVERIFY(PictureCodec::isDecodableBitmap(plain));
+        QCOMPARE(plain.mid(30, 4), QByteArray(4, '\0'));
+        QByteArray rows;
+        for (int i = 0; i < 12; ++i) {
+            const auto byte =
+                uchar(plain.at(14 + 40 + (4 << c.bpp) + (i / 4) * 4 + (i % 4) * c.bpp / 8));
+            rows.append(char(c.bpp == 8 ? byte : (i % 2 ? byte & 0x0F : byte >> 4)));
+        }
+        QCOMPARE(rows, c.rows);
+    }
+    // The wrong run-length variant for the depth is no readable bitmap.
+    QByteArray wrong = bitmap(4, 3, 4);
+    put(wrong, 30, 1, 4);
+    QVERIFY(!PictureCodec::isDecodableBitmap(wrong));
 }
 
 QTEST_GUILESS_MAIN(TestCollation)

@@ -66,6 +66,13 @@ void TestCsv::records_data()
                              << QVector<QStringList>{fields("a"), fields("b")};
     QTest::newRow("bom skipped") << QByteArray("\xEF\xBB\xBFImagen,x\r\n")
                                  << QVector<QStringList>{fields("Imagen", "x")};
+    QTest::newRow("only the first bom skipped")
+        << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF"
+                      "a,\xEF\xBB\xBF\r\n")
+        << QVector<QStringList>{{QStringLiteral("\uFEFFa"), QStringLiteral("\uFEFF")}};
+    QTest::newRow("nul inside a field")
+        << QByteArray("a\0b,c\r\n", 7)
+        << QVector<QStringList>{{QString::fromLatin1("a\0b", 3), QStringLiteral("c")}};
     QTest::newRow("quoted comma and quotes")
         << QByteArray("\"a,b\",\"say \"\"hi\"\"\",\"\"\"\"\r\n")
         << QVector<QStringList>{fields("a,b", "say \"hi\"", "\"")};
@@ -133,13 +140,18 @@ void TestCsv::faults_data()
         << QStringLiteral("tras la comilla que cierra el campo 1");
     QTest::newRow("quote inside bare field")
         << QByteArray("a\nb,c\"d\n") << 1 << 2 << QStringLiteral("una comilla dentro del campo 2");
-    QTest::newRow("invalid byte") << QByteArray("a\nb\n\xFF\n") << 0 << 3
+    // The records before an encoding fault come first, and so does an earlier fault, however
+    // the file is read.
+    QTest::newRow("invalid byte") << QByteArray("a\nb\n\xFF\n") << 2 << 3
                                   << QStringLiteral("no está en UTF-8 válido");
+    QTest::newRow("fault before an invalid byte")
+        << QByteArray("a\n\"x\"y\n\xFF\n") << 1 << 2
+        << QStringLiteral("tras la comilla que cierra el campo 1");
     QTest::newRow("truncated sequence")
         << QByteArray("a\xC3") << 0 << 1 << QStringLiteral("no está en UTF-8 válido");
     QTest::newRow("overlong encoding")
         << QByteArray("\xC0\xAF") << 0 << 1 << QStringLiteral("no está en UTF-8 válido");
-    QTest::newRow("surrogate") << QByteArray("x\r\n\xED\xA0\x80") << 0 << 2
+    QTest::newRow("surrogate") << QByteArray("x\r\n\xED\xA0\x80") << 1 << 2
                                << QStringLiteral("no está en UTF-8 válido");
 }
 
@@ -193,6 +205,7 @@ void TestCsv::writerRoundTrips_data()
         QStringLiteral("a,b"),      QStringLiteral("\"quoted\""), QStringLiteral("line\nbreak"),
         QStringLiteral("cr\r\nlf"), QStringLiteral(" padded "),   QStringLiteral("Ñandú ¿Qué?")};
     QTest::newRow("null and empty") << QStringList{QString(), QStringLiteral(""), QString()};
+    QTest::newRow("byte order mark first") << QStringList{QStringLiteral("\uFEFFAgua")};
 }
 
 void TestCsv::writerRoundTrips()
