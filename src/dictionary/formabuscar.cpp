@@ -180,7 +180,7 @@ TFormBuscar::TFormBuscar(Storage &storage, QWidget *parent)
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     setFont(makeFont(QStringLiteral("MS Sans Serif"), 11));
-    placeCentredClient(this, {480, 361}, WindowBorder::Dialog);
+    placeCentredClient(this, {480, 361});
 
     Panel1 = new TPanel(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
