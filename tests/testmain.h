@@ -4,8 +4,8 @@
 // so that handlers meet the same error guard as in the program. An error that reaches its
 // last net (Application::notify) has unwound through Qt's code: that fails the running test.
 
-#include "appearance.h"
-#include "application.h"
+#include "platform/appearance.h"
+#include "platform/application.h"
 
 #include <QtTest>
 

@@ -2,12 +2,12 @@
 // database directory, the things the program itself deliberately does not do, and finds
 // entries by the words of their texts or by number.
 
-#include "dictionaryio.h"
-#include "errors.h"
+#include "data/errors.h"
+#include "data/storage.h"
+#include "data/tablefile.h"
+#include "data/textsearch.h"
+#include "dictio/dictionaryio.h"
 #include "progressline.h"
-#include "storage.h"
-#include "tablefile.h"
-#include "textsearch.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

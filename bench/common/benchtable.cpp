@@ -1,7 +1,7 @@
 #include "benchtable.h"
 
-#include "fields.h"
-#include "storage.h"
+#include "data/fields.h"
+#include "data/storage.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -4,8 +4,8 @@
 //   import-bench [--rows N] [--pictures K] [--picture-mb S] [--dir DIR]
 // (defaults: 200,000 entries, 8 pictures of 64 MB; Linux, which reports and resets the peak)
 
-#include "dictionaryio.h"
-#include "storage.h"
+#include "data/storage.h"
+#include "dictio/dictionaryio.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -10,12 +10,12 @@
 //   search-bench [--rows N] [--dir DIR]   (default 1,000,000 rows in a temporary directory)
 
 #include "benchtable.h"
-#include "errors.h"
-#include "fields.h"
-#include "storage.h"
-#include "table.h"
-#include "textindex.h"
-#include "textsearch.h"
+#include "data/errors.h"
+#include "data/fields.h"
+#include "data/storage.h"
+#include "data/table.h"
+#include "data/textindex.h"
+#include "data/textsearch.h"
 
 #include <QCoreApplication>
 #include <QDir>

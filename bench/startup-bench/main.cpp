@@ -4,8 +4,8 @@
 //   startup-bench [--runs N] [--rows N] [--dir DIR] [--also PROGRAM]   (see README)
 
 #include "benchtable.h"
-#include "dictionaryio.h"
-#include "storage.h"
+#include "data/storage.h"
+#include "dictio/dictionaryio.h"
 #include "xwatch.h"
 
 #include <QCommandLineParser>

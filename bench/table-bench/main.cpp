@@ -3,10 +3,10 @@
 //   table-bench [--rows N] [--dir DIR]   (default 1,000,000 rows in a temporary directory)
 
 #include "benchtable.h"
-#include "collation.h"
-#include "fields.h"
-#include "storage.h"
-#include "table.h"
+#include "data/collation.h"
+#include "data/fields.h"
+#include "data/storage.h"
+#include "data/table.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -1,10 +1,10 @@
 #include "listbench.h"
 
-#include "dblookuplistbox.h"
-#include "dbmemo.h"
-#include "dialogs.h"
-#include "formaprimera.h"
-#include "table.h"
+#include "controls/dblookuplistbox.h"
+#include "controls/dbmemo.h"
+#include "data/table.h"
+#include "dictionary/formaprimera.h"
+#include "platform/dialogs.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

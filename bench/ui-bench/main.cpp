@@ -4,17 +4,17 @@
 // next() timed in the same run as the baseline.
 //   ui-bench [--rows N] [--dir DIR]   (default 1,000,000 entries in a temporary directory)
 
-#include "appearance.h"
-#include "application.h"
-#include "beep.h"
 #include "benchtable.h"
-#include "dbimage.h"
-#include "dbmemo.h"
-#include "dbnavigator.h"
-#include "fields.h"
-#include "formaprimera.h"
-#include "storage.h"
-#include "table.h"
+#include "controls/dbimage.h"
+#include "controls/dbmemo.h"
+#include "controls/dbnavigator.h"
+#include "data/fields.h"
+#include "data/storage.h"
+#include "data/table.h"
+#include "dictionary/formaprimera.h"
+#include "platform/appearance.h"
+#include "platform/application.h"
+#include "platform/beep.h"
 
 #include "listbench.h"
 

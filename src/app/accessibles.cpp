@@ -1,15 +1,15 @@
-#include "accessibles.h"
+#include "app/accessibles.h"
 
-#include "accessibility.h"
-#include "blotterframe.h"
-#include "commandkeys.h"
-#include "dbimage.h"
-#include "dblookuplistbox.h"
-#include "dbnavigator.h"
-#include "fields.h"
-#include "infowidgets.h"
-#include "panel.h"
-#include "raisedlabel.h"
+#include "app/infowidgets.h"
+#include "controls/dbimage.h"
+#include "controls/dblookuplistbox.h"
+#include "controls/dbnavigator.h"
+#include "controls/panel.h"
+#include "data/fields.h"
+#include "platform/accessibility.h"
+#include "platform/commandkeys.h"
+#include "widgets/blotterframe.h"
+#include "widgets/raisedlabel.h"
 
 #include <QAbstractButton>
 #include <QAccessibleWidget>

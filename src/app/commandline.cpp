@@ -1,7 +1,7 @@
-#include "commandline.h"
+#include "app/commandline.h"
 
-#include "application.h"
-#include "storage.h"
+#include "data/storage.h"
+#include "platform/application.h"
 
 #include <QCommandLineParser>
 #include <QDir>

@@ -1,9 +1,9 @@
-#include "firststart.h"
+#include "app/firststart.h"
 
-#include "commandline.h"
-#include "dictionaryio.h"
-#include "errors.h"
-#include "storage.h"
+#include "app/commandline.h"
+#include "data/errors.h"
+#include "data/storage.h"
+#include "dictio/dictionaryio.h"
 
 #include <QFileInfo>
 

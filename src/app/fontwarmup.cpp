@@ -1,4 +1,4 @@
-#include "fontwarmup.h"
+#include "app/fontwarmup.h"
 
 #ifdef NOCTAMBU_FONTCONFIG
 #include <fontconfig/fontconfig.h>

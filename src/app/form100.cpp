@@ -1,14 +1,14 @@
-#include "form100.h"
+#include "app/form100.h"
 
-#include "appearance.h"
-#include "application.h"
-#include "autodrag.h"
-#include "beep.h"
-#include "controlfactory.h"
-#include "infotexts.h"
-#include "infowidgets.h"
-#include "placement.h"
-#include "raisedlabel.h"
+#include "app/infotexts.h"
+#include "app/infowidgets.h"
+#include "platform/appearance.h"
+#include "platform/application.h"
+#include "platform/autodrag.h"
+#include "platform/beep.h"
+#include "platform/placement.h"
+#include "widgets/controlfactory.h"
+#include "widgets/raisedlabel.h"
 
 #include <QKeyEvent>
 #include <QPushButton>

@@ -1,14 +1,14 @@
-#include "form400.h"
+#include "app/form400.h"
 
-#include "appearance.h"
-#include "application.h"
-#include "autodrag.h"
-#include "controlfactory.h"
-#include "glyphs.h"
-#include "infowidgets.h"
-#include "modal.h"
-#include "placement.h"
-#include "raisedlabel.h"
+#include "app/infowidgets.h"
+#include "platform/appearance.h"
+#include "platform/application.h"
+#include "platform/autodrag.h"
+#include "platform/glyphs.h"
+#include "platform/modal.h"
+#include "platform/placement.h"
+#include "widgets/controlfactory.h"
+#include "widgets/raisedlabel.h"
 
 #include <QKeyEvent>
 #include <QPixmap>

@@ -1,12 +1,12 @@
-#include "form99.h"
+#include "app/form99.h"
 
-#include "appearance.h"
-#include "application.h"
-#include "autodrag.h"
-#include "controlfactory.h"
-#include "modal.h"
-#include "placement.h"
-#include "raisedlabel.h"
+#include "platform/appearance.h"
+#include "platform/application.h"
+#include "platform/autodrag.h"
+#include "platform/modal.h"
+#include "platform/placement.h"
+#include "widgets/controlfactory.h"
+#include "widgets/raisedlabel.h"
 
 #include <QKeyEvent>
 #include <QPushButton>

@@ -1,16 +1,16 @@
-#include "formabox.h"
+#include "app/formabox.h"
 
-#include "appearance.h"
-#include "application.h"
-#include "autodrag.h"
-#include "beep.h"
-#include "controlfactory.h"
-#include "infotexts.h"
-#include "infowidgets.h"
-#include "modal.h"
-#include "placement.h"
-#include "raisedlabel.h"
-#include "windowroster.h"
+#include "app/infotexts.h"
+#include "app/infowidgets.h"
+#include "platform/appearance.h"
+#include "platform/application.h"
+#include "platform/autodrag.h"
+#include "platform/beep.h"
+#include "platform/modal.h"
+#include "platform/placement.h"
+#include "platform/windowroster.h"
+#include "widgets/controlfactory.h"
+#include "widgets/raisedlabel.h"
 
 #include <QKeyEvent>
 #include <QWindow>

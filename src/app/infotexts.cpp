@@ -1,6 +1,6 @@
-#include "infotexts.h"
+#include "app/infotexts.h"
 
-#include "publisher.h"
+#include "dictionary/publisher.h"
 
 namespace InfoTexts {
 

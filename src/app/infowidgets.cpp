@@ -1,8 +1,8 @@
-#include "infowidgets.h"
+#include "app/infowidgets.h"
 
-#include "accessibility.h"
-#include "appearance.h"
-#include "application.h"
+#include "platform/accessibility.h"
+#include "platform/appearance.h"
+#include "platform/application.h"
 
 #include <QAbstractButton>
 #include <QEvent>

@@ -1,13 +1,13 @@
-#include "accessibles.h"
-#include "appearance.h"
-#include "application.h"
-#include "commandline.h"
-#include "firststart.h"
-#include "fontwarmup.h"
-#include "formaprimera.h"
-#include "lastchance.h"
-#include "roster.h"
-#include "startuptrace.h"
+#include "app/accessibles.h"
+#include "app/commandline.h"
+#include "app/firststart.h"
+#include "app/fontwarmup.h"
+#include "app/roster.h"
+#include "dictionary/formaprimera.h"
+#include "platform/appearance.h"
+#include "platform/application.h"
+#include "platform/lastchance.h"
+#include "platform/startuptrace.h"
 
 #include <cstdio>
 #include <exception>

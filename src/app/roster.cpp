@@ -1,15 +1,15 @@
-#include "roster.h"
+#include "app/roster.h"
 
-#include "errors.h"
-#include "form100.h"
-#include "form2.h"
-#include "form400.h"
-#include "form99.h"
-#include "formabox.h"
-#include "formaprimera.h"
-#include "startuperror.h"
-#include "startuptrace.h"
-#include "windowroster.h"
+#include "app/form100.h"
+#include "app/form2.h"
+#include "app/form400.h"
+#include "app/form99.h"
+#include "app/formabox.h"
+#include "app/startuperror.h"
+#include "data/errors.h"
+#include "dictionary/formaprimera.h"
+#include "platform/startuptrace.h"
+#include "platform/windowroster.h"
 
 #include <memory>
 

@@ -1,6 +1,6 @@
-#include "startuperror.h"
+#include "app/startuperror.h"
 
-#include "storage.h"
+#include "data/storage.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "collation.h"
+#include "data/collation.h"
 
 #include <QVector>
 

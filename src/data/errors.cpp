@@ -1,6 +1,6 @@
-#include "errors.h"
+#include "data/errors.h"
 
-#include "fields.h"
+#include "data/fields.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "fields.h"
+#include "data/fields.h"
 
 namespace {
 const FieldDef defs[FieldCount] = {

@@ -1,4 +1,4 @@
-#include "picturecodec.h"
+#include "data/picturecodec.h"
 
 #include <QtEndian>
 

@@ -1,4 +1,4 @@
-#include "rowlock.h"
+#include "data/rowlock.h"
 
 #include <QFile>
 

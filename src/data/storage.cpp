@@ -1,12 +1,12 @@
-#include "storage.h"
+#include "data/storage.h"
 
-#include "collation.h"
-#include "errors.h"
-#include "picturecodec.h"
-#include "tableconnection.h"
-#include "tablefile.h"
-#include "textindex.h"
-#include "textsearch.h"
+#include "data/collation.h"
+#include "data/errors.h"
+#include "data/picturecodec.h"
+#include "data/tableconnection.h"
+#include "data/tablefile.h"
+#include "data/textindex.h"
+#include "data/textsearch.h"
 
 #include <QDir>
 #include <QFileInfo>

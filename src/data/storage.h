@@ -1,6 +1,6 @@
 #pragma once
 
-#include "fields.h"
+#include "data/fields.h"
 
 #include <QByteArray>
 #include <QString>

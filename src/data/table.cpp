@@ -1,8 +1,8 @@
-#include "table.h"
+#include "data/table.h"
 
-#include "collation.h"
-#include "errors.h"
-#include "rowlock.h"
+#include "data/collation.h"
+#include "data/errors.h"
+#include "data/rowlock.h"
 
 #include <QDir>
 #include <QLocale>

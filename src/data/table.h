@@ -1,7 +1,7 @@
 #pragma once
 
-#include "fields.h"
-#include "storage.h"
+#include "data/fields.h"
+#include "data/storage.h"
 
 #include <QObject>
 #include <QVariant>

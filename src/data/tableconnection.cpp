@@ -1,4 +1,4 @@
-#include "tableconnection.h"
+#include "data/tableconnection.h"
 
 #include <QDir>
 #include <QFile>

@@ -4,8 +4,8 @@
 // written to a file before it is known to be a sound dream table, and how the engine's
 // failures become messages that tell the true reason.
 
-#include "errors.h"
-#include "storage.h"
+#include "data/errors.h"
+#include "data/storage.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,9 +1,9 @@
-#include "tablefile.h"
+#include "data/tablefile.h"
 
-#include "errors.h"
-#include "storage.h"
-#include "tableconnection.h"
-#include "textindex.h"
+#include "data/errors.h"
+#include "data/storage.h"
+#include "data/tableconnection.h"
+#include "data/textindex.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
-#include "textindex.h"
+#include "data/textindex.h"
 
-#include "errors.h"
-#include "tableconnection.h"
-#include "textsearch.h"
+#include "data/errors.h"
+#include "data/tableconnection.h"
+#include "data/textsearch.h"
 
 #include <QDir>
 

@@ -1,9 +1,9 @@
-#include "textsearch.h"
+#include "data/textsearch.h"
 
-#include "collation.h"
-#include "errors.h"
-#include "storage.h"
-#include "textindex.h"
+#include "data/collation.h"
+#include "data/errors.h"
+#include "data/storage.h"
+#include "data/textindex.h"
 
 #include <QElapsedTimer>
 

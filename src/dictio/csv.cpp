@@ -1,4 +1,4 @@
-#include "csv.h"
+#include "dictio/csv.h"
 
 #include <QBuffer>
 

@@ -1,11 +1,11 @@
-#include "dictionaryio.h"
+#include "dictio/dictionaryio.h"
 
-#include "csv.h"
-#include "errors.h"
-#include "fields.h"
-#include "picturecodec.h"
-#include "storage.h"
-#include "tablefile.h"
+#include "data/errors.h"
+#include "data/fields.h"
+#include "data/picturecodec.h"
+#include "data/storage.h"
+#include "data/tablefile.h"
+#include "dictio/csv.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,14 +1,14 @@
-#include "formabuscar.h"
+#include "dictionary/formabuscar.h"
 
-#include "accessibility.h"
-#include "appearance.h"
-#include "application.h"
-#include "errors.h"
-#include "panel.h"
-#include "placement.h"
-#include "raisedlabel.h"
-#include "storage.h"
-#include "textsearch.h"
+#include "controls/panel.h"
+#include "data/errors.h"
+#include "data/storage.h"
+#include "data/textsearch.h"
+#include "platform/accessibility.h"
+#include "platform/appearance.h"
+#include "platform/application.h"
+#include "platform/placement.h"
+#include "widgets/raisedlabel.h"
 
 #include <QAbstractListModel>
 #include <QKeyEvent>

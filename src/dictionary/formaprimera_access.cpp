@@ -1,15 +1,15 @@
 // The dream dictionary window for assistive technology and the keyboard.
 
-#include "formaprimera_access.h"
+#include "dictionary/formaprimera_access.h"
 
-#include "accessibility.h"
-#include "commandkeys.h"
-#include "dbimage.h"
-#include "dbmemo.h"
-#include "fields.h"
-#include "formaprimera.h"
-#include "hoverrules.h"
-#include "raisedlabel.h"
+#include "controls/dbimage.h"
+#include "controls/dbmemo.h"
+#include "data/fields.h"
+#include "dictionary/formaprimera.h"
+#include "dictionary/hoverrules.h"
+#include "platform/accessibility.h"
+#include "platform/commandkeys.h"
+#include "widgets/raisedlabel.h"
 
 #include <QAbstractButton>
 #include <QLabel>

@@ -1,20 +1,20 @@
 // The dream dictionary window: status-line hints and the clock.
 
-#include "formaprimera_hints.h"
+#include "dictionary/formaprimera_hints.h"
 
-#include "appearance.h"
-#include "application.h"
-#include "blotterframe.h"
-#include "dbimage.h"
-#include "dblookuplistbox.h"
-#include "dbmemo.h"
-#include "dbnavigator.h"
-#include "errors.h"
-#include "formaprimera.h"
-#include "hoverrules.h"
-#include "memo.h"
-#include "raisedlabel.h"
-#include "regionalformats.h"
+#include "controls/dbimage.h"
+#include "controls/dblookuplistbox.h"
+#include "controls/dbmemo.h"
+#include "controls/dbnavigator.h"
+#include "controls/memo.h"
+#include "data/errors.h"
+#include "dictionary/formaprimera.h"
+#include "dictionary/hoverrules.h"
+#include "platform/appearance.h"
+#include "platform/application.h"
+#include "platform/regionalformats.h"
+#include "widgets/blotterframe.h"
+#include "widgets/raisedlabel.h"
 
 #include <QEvent>
 #include <QFrame>

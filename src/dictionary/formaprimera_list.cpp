@@ -1,16 +1,16 @@
 // The record list view and the search by name of the dream dictionary window.
 
-#include "formaprimera.h"
+#include "dictionary/formaprimera.h"
 
-#include "appearance.h"
-#include "beep.h"
-#include "dbimage.h"
-#include "dblookuplistbox.h"
-#include "dbmemo.h"
-#include "dialogs.h"
-#include "memo.h"
-#include "raisedlabel.h"
-#include "table.h"
+#include "controls/dbimage.h"
+#include "controls/dblookuplistbox.h"
+#include "controls/dbmemo.h"
+#include "controls/memo.h"
+#include "data/table.h"
+#include "platform/appearance.h"
+#include "platform/beep.h"
+#include "platform/dialogs.h"
+#include "widgets/raisedlabel.h"
 
 #include <QFrame>
 #include <QPushButton>

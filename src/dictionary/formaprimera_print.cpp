@@ -1,13 +1,13 @@
 // Printing the current entry: the print button's handler.
-#include "formaprimera.h"
+#include "dictionary/formaprimera.h"
 
-#include "beep.h"
-#include "dbimage.h"
-#include "dbmemo.h"
-#include "dialogs.h"
-#include "memo.h"
-#include "printentry.h"
-#include "printstream.h"
+#include "controls/dbimage.h"
+#include "controls/dbmemo.h"
+#include "controls/memo.h"
+#include "dictionary/printentry.h"
+#include "platform/beep.h"
+#include "platform/dialogs.h"
+#include "platform/printstream.h"
 
 #include <QPrinter>
 #include <QPrinterInfo>

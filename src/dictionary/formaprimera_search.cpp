@@ -1,13 +1,13 @@
 // The search in the meanings on the dream dictionary window.
 
-#include "formaprimera_search.h"
+#include "dictionary/formaprimera_search.h"
 
-#include "application.h"
-#include "beep.h"
-#include "formabuscar.h"
-#include "formaprimera.h"
-#include "modal.h"
-#include "table.h"
+#include "data/table.h"
+#include "dictionary/formabuscar.h"
+#include "dictionary/formaprimera.h"
+#include "platform/application.h"
+#include "platform/beep.h"
+#include "platform/modal.h"
 
 #include <QAbstractButton>
 #include <QAction>

@@ -1,9 +1,9 @@
-#include "hoverrules.h"
+#include "dictionary/hoverrules.h"
 
-#include "appearance.h"
-#include "application.h"
-#include "publisher.h"
-#include "raisedlabel.h"
+#include "dictionary/publisher.h"
+#include "platform/appearance.h"
+#include "platform/application.h"
+#include "widgets/raisedlabel.h"
 
 #include <QEvent>
 #include <QLabel>

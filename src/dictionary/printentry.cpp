@@ -1,8 +1,8 @@
-#include "printentry.h"
+#include "dictionary/printentry.h"
 
-#include "appearance.h"
-#include "memo.h"
-#include "printstream.h"
+#include "controls/memo.h"
+#include "platform/appearance.h"
+#include "platform/printstream.h"
 
 #include <QDir>
 #include <QPrinter>

@@ -1,4 +1,4 @@
-#include "prologue.h"
+#include "dictionary/prologue.h"
 
 QStringList prologueLines()
 {

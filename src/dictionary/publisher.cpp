@@ -1,4 +1,4 @@
-#include "publisher.h"
+#include "dictionary/publisher.h"
 
 namespace Publisher {
 

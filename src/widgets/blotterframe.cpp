@@ -1,6 +1,6 @@
-#include "blotterframe.h"
+#include "widgets/blotterframe.h"
 
-#include "appearance.h"
+#include "platform/appearance.h"
 
 #include <QPainter>
 

@@ -1,6 +1,6 @@
-#include "controlfactory.h"
+#include "widgets/controlfactory.h"
 
-#include "appearance.h"
+#include "platform/appearance.h"
 
 QFont arialBold(int pixelHeight)
 {

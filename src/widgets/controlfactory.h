@@ -1,6 +1,6 @@
 #pragma once
 
-#include "raisedlabel.h"
+#include "widgets/raisedlabel.h"
 
 #include <QColor>
 #include <QFont>

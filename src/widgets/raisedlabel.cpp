@@ -1,6 +1,6 @@
-#include "raisedlabel.h"
+#include "widgets/raisedlabel.h"
 
-#include "appearance.h"
+#include "platform/appearance.h"
 
 #include <QEvent>
 #include <QFontMetrics>

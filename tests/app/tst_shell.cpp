@@ -1,13 +1,13 @@
 // The window library's shell: error boxes, the dialogs facade, automatic drag, the
 // activation rule and termination.
 
-#include "application.h"
-#include "autodrag.h"
-#include "beep.h"
-#include "dialogs.h"
-#include "errors.h"
-#include "lastchance.h"
-#include "modal.h"
+#include "data/errors.h"
+#include "platform/application.h"
+#include "platform/autodrag.h"
+#include "platform/beep.h"
+#include "platform/dialogs.h"
+#include "platform/lastchance.h"
+#include "platform/modal.h"
 #include "screencheck.h"
 #include "testmain.h"
 

@@ -1,5 +1,5 @@
-#include "collation.h"
-#include "picturecodec.h"
+#include "data/collation.h"
+#include "data/picturecodec.h"
 
 #include <QtTest>
 

@@ -1,6 +1,6 @@
-#include "errors.h"
-#include "storage.h"
-#include "table.h"
+#include "data/errors.h"
+#include "data/storage.h"
+#include "data/table.h"
 #include "tempdictionary.h"
 
 #include <QProcess>

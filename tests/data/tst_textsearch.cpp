@@ -2,11 +2,11 @@
 // results, the same results with and without the index of words (read through it and by
 // reading the rows), the index kept right through every change, and its check.
 
-#include "errors.h"
-#include "storage.h"
-#include "table.h"
-#include "textindex.h"
-#include "textsearch.h"
+#include "data/errors.h"
+#include "data/storage.h"
+#include "data/table.h"
+#include "data/textindex.h"
+#include "data/textsearch.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

@@ -1,7 +1,7 @@
 // Sort keys of any text, read as UTF-8 or as UTF-16 units (lone surrogates too): every key
 // is well formed (levels of non-zero weights, then the name in UTF-8), equal only for equal
 // names, ordered as its levels are, and holds the key of the start of any name it begins with.
-#include "collation.h"
+#include "data/collation.h"
 #include "fuzz.h"
 
 #include <QVector>

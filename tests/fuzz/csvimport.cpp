@@ -2,12 +2,12 @@
 // the same fault whatever parts the file arrives in, what it reads is written back and read
 // the same, and an import stores every entry of a sound file and nothing of any other, as
 // the file's rules (checked here the plainest way) decide.
-#include "csv.h"
-#include "dictionaryio.h"
-#include "fields.h"
+#include "data/fields.h"
+#include "data/picturecodec.h"
+#include "data/storage.h"
+#include "dictio/csv.h"
+#include "dictio/dictionaryio.h"
 #include "fuzz.h"
-#include "picturecodec.h"
-#include "storage.h"
 
 #include <QCoreApplication>
 #include <QDir>

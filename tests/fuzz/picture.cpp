@@ -1,8 +1,8 @@
 // The picture field's stored value, any bytes: the header taken off or kept, the bitmap
 // checked before it is decoded, and a decoded picture stored again and read back the same.
+#include "data/picturecodec.h"
 #include "fuzz.h"
-#include "picturecodec.h"
-#include "picturefield.h"
+#include "platform/picturefield.h"
 
 FUZZ_ENTRY
 {

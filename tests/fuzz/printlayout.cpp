@@ -3,10 +3,10 @@
 // and form feeds only move on), breaks lines only between characters as the reader sees
 // them, and keeps each piece within the page's width unless it is a single character wider
 // than the page.
-#include "appearance.h"
+#include "dictionary/printentry.h"
 #include "fuzz.h"
-#include "printentry.h"
-#include "printstream.h"
+#include "platform/appearance.h"
+#include "platform/printstream.h"
 
 #include <QGuiApplication>
 #include <QPaintEngine>

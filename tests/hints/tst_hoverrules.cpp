@@ -1,10 +1,10 @@
 // The hover rules and their dispatcher on a small stand-in of the dictionary window.
 
-#include "appearance.h"
+#include "dictionary/hoverrules.h"
 #include "hover.h"
-#include "hoverrules.h"
-#include "raisedlabel.h"
+#include "platform/appearance.h"
 #include "testmain.h"
+#include "widgets/raisedlabel.h"
 
 #include <QApplication>
 #include <QFrame>

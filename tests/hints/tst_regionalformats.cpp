@@ -1,6 +1,6 @@
 // The clock's formats from the regional settings.
 
-#include "regionalformats.h"
+#include "platform/regionalformats.h"
 
 #include <QSignalSpy>
 #include <QTest>

@@ -1,17 +1,17 @@
 // The intro screen: its pictures, the picture swap, the colour cycle of its two timers and
 // what every showing starts with.
 
-#include "appearance.h"
-#include "application.h"
-#include "autodrag.h"
-#include "beep.h"
-#include "dialogs.h"
-#include "form400.h"
-#include "infowidgets.h"
-#include "modal.h"
-#include "raisedlabel.h"
+#include "app/form400.h"
+#include "app/infowidgets.h"
+#include "platform/appearance.h"
+#include "platform/application.h"
+#include "platform/autodrag.h"
+#include "platform/beep.h"
+#include "platform/dialogs.h"
+#include "platform/modal.h"
+#include "platform/windowroster.h"
 #include "testmain.h"
-#include "windowroster.h"
+#include "widgets/raisedlabel.h"
 #include "windowtests.h"
 
 #include <QHelpEvent>

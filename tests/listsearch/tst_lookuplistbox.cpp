@@ -2,11 +2,11 @@
 // row, every key, click and scroll-bar action, the position the scroll bar shows, and the
 // settling of an edited row when the grid moves away from it.
 
-#include "datasource.h"
-#include "dblookuplistbox.h"
-#include "dialogs.h"
-#include "storage.h"
-#include "table.h"
+#include "controls/datasource.h"
+#include "controls/dblookuplistbox.h"
+#include "data/storage.h"
+#include "data/table.h"
+#include "platform/dialogs.h"
 #include "tempdictionary.h"
 #include "testmain.h"
 

@@ -2,17 +2,17 @@
 // printout reads them, the navigator's pictures and clicks, and the editors' hand-over of
 // their changes when it fails.
 
-#include "appearance.h"
-#include "application.h"
-#include "datasource.h"
-#include "dbimage.h"
-#include "dbmemo.h"
-#include "dbnavigator.h"
-#include "dialogs.h"
-#include "glyphs.h"
-#include "memo.h"
-#include "storage.h"
-#include "table.h"
+#include "controls/datasource.h"
+#include "controls/dbimage.h"
+#include "controls/dbmemo.h"
+#include "controls/dbnavigator.h"
+#include "controls/memo.h"
+#include "data/storage.h"
+#include "data/table.h"
+#include "platform/appearance.h"
+#include "platform/application.h"
+#include "platform/dialogs.h"
+#include "platform/glyphs.h"
 #include "tempdictionary.h"
 #include "testmain.h"
 

@@ -2,17 +2,17 @@
 // the background's context menu, its results as the user types, and how Enter, a double
 // click and Esc leave it.
 
-#include "beep.h"
-#include "dbmemo.h"
-#include "dialogs.h"
-#include "formabuscar.h"
-#include "formaprimera.h"
-#include "formaprimera_search.h"
-#include "panel.h"
-#include "storage.h"
-#include "table.h"
+#include "controls/dbmemo.h"
+#include "controls/panel.h"
+#include "data/storage.h"
+#include "data/table.h"
+#include "data/textindex.h"
+#include "dictionary/formabuscar.h"
+#include "dictionary/formaprimera.h"
+#include "dictionary/formaprimera_search.h"
+#include "platform/beep.h"
+#include "platform/dialogs.h"
 #include "testmain.h"
-#include "textindex.h"
 
 #include <QAccessible>
 #include <QAction>

@@ -3,9 +3,9 @@
 // The layout rules of the printout as a model for the tests: where each line of the blocks
 // must land, and the bands of text ink that this gives on a page.
 
+#include "dictionary/printentry.h"
+#include "platform/printstream.h"
 #include "printcheck.h"
-#include "printentry.h"
-#include "printstream.h"
 
 #include <QPair>
 #include <QString>

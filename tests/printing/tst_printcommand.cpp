@@ -1,15 +1,15 @@
 // The print button of the main window: beep, list closed, dialog, the entry as the editors
 // show it on image pages, the picture, and failures in the error box.
 
-#include "beep.h"
-#include "dbimage.h"
-#include "dbmemo.h"
-#include "dialogs.h"
-#include "formaprimera.h"
-#include "picturecodec.h"
+#include "controls/dbimage.h"
+#include "controls/dbmemo.h"
+#include "data/picturecodec.h"
+#include "data/storage.h"
+#include "data/table.h"
+#include "dictionary/formaprimera.h"
+#include "platform/beep.h"
+#include "platform/dialogs.h"
 #include "printmodel.h"
-#include "storage.h"
-#include "table.h"
 #include "tempdictionary.h"
 #include "testmain.h"
 

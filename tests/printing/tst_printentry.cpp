@@ -1,14 +1,14 @@
 // The printout of an entry on image pages at 300 dpi: the blocks in order, each line where
 // the layout rules put it, the picture at (0, 225) of the last page.
 
-#include "appearance.h"
-#include "memo.h"
+#include "controls/memo.h"
+#include "dictionary/printentry.h"
+#include "platform/appearance.h"
+#include "platform/printstream.h"
 #include "printcheck.h"
-#include "printentry.h"
 #include "printmodel.h"
-#include "printstream.h"
 
-#include "dialogs.h"
+#include "platform/dialogs.h"
 #include "testmain.h"
 
 #include <QDialogButtonBox>

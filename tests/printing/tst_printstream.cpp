@@ -1,8 +1,8 @@
 // The print text stream on image pages: where lines land, breaks, pages, tabs, fonts on
 // paper, pictures and the failures of the printing layer.
 
+#include "platform/printstream.h"
 #include "printcheck.h"
-#include "printstream.h"
 #include "testmain.h"
 
 #include <QtTest>

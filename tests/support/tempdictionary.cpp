@@ -1,7 +1,7 @@
 #include "tempdictionary.h"
 
-#include "picturecodec.h"
-#include "storage.h"
+#include "data/picturecodec.h"
+#include "data/storage.h"
 
 #include <QBuffer>
 #include <stdexcept>

@@ -2,8 +2,8 @@
 // or the whole result, an export is one snapshot while another program writes, and backup
 // and restore give the user a safe copy of the table and a safe way back.
 
-#include "storage.h"
-#include "table.h"
+#include "data/storage.h"
+#include "data/table.h"
 #include "toolrun.h"
 
 #include <QTemporaryDir>

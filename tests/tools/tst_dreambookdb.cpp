@@ -1,9 +1,9 @@
 // Runs dreambook-db as a child process, as users and scripts do, and looks at the tables it
 // leaves behind through the storage layer.
 
-#include "picturecodec.h"
-#include "storage.h"
-#include "textindex.h"
+#include "data/picturecodec.h"
+#include "data/storage.h"
+#include "data/textindex.h"
 #include "toolrun.h"
 
 #include <QStandardPaths>

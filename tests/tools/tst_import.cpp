@@ -2,10 +2,10 @@
 // stays bounded whatever the number of rows; a name is at most 50 characters (code points)
 // everywhere; messages quote only a short piece of what the file holds.
 
-#include "dictionaryio.h"
-#include "errors.h"
-#include "storage.h"
-#include "table.h"
+#include "data/errors.h"
+#include "data/storage.h"
+#include "data/table.h"
+#include "dictio/dictionaryio.h"
 #include "toolrun.h"
 
 #include <QTemporaryDir>

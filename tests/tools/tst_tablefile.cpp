@@ -2,9 +2,9 @@
 // locked, damaged or foreign, and in places the user cannot write. The database tool and the
 // program (the dataset) must tell the true reason and change nothing they then refuse.
 
-#include "errors.h"
-#include "storage.h"
-#include "table.h"
+#include "data/errors.h"
+#include "data/storage.h"
+#include "data/table.h"
 #include "toolrun.h"
 
 #include <QTemporaryDir>

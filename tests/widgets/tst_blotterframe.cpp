@@ -1,6 +1,6 @@
-#include "appearance.h"
-#include "blotterframe.h"
+#include "platform/appearance.h"
 #include "testmain.h"
+#include "widgets/blotterframe.h"
 
 #include <QPainter>
 #include <QVBoxLayout>

@@ -1,6 +1,6 @@
-#include "appearance.h"
-#include "raisedlabel.h"
+#include "platform/appearance.h"
 #include "testmain.h"
+#include "widgets/raisedlabel.h"
 
 #include <QApplication>
 #include <QFontMetrics>

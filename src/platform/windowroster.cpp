@@ -1,0 +1,7 @@
+#include "platform/windowroster.h"
+
+WindowRoster &windowRoster()
+{
+    static WindowRoster roster;
+    return roster;
+}

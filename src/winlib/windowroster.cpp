@@ -1,7 +1,0 @@
-#include "windowroster.h"
-
-WindowRoster &windowRoster()
-{
-    static WindowRoster roster;
-    return roster;
-}
