@@ -20,7 +20,7 @@
 #include "dictionary/formaprimera.h"
 #include "platform/modal.h"
 #include "platform/windowroster.h"
-#include "tempdictionary.h"
+#include "support/tempdictionary.h"
 #include "testmain.h"
 #include "widgets/raisedlabel.h"
 

@@ -1,7 +1,7 @@
 #include "data/errors.h"
 #include "data/storage.h"
 #include "data/table.h"
-#include "tempdictionary.h"
+#include "support/tempdictionary.h"
 
 #include <QProcess>
 #include <QTemporaryDir>

@@ -13,7 +13,7 @@
 #include "hover.h"
 #include "platform/appearance.h"
 #include "platform/regionalformats.h"
-#include "tempdictionary.h"
+#include "support/tempdictionary.h"
 #include "testmain.h"
 #include "widgets/raisedlabel.h"
 

@@ -19,7 +19,7 @@
 #include "platform/dialogs.h"
 #include "platform/modal.h"
 #include "platform/windowroster.h"
-#include "tempdictionary.h"
+#include "support/tempdictionary.h"
 #include "testmain.h"
 #include "widgets/raisedlabel.h"
 #include "windowtests.h"

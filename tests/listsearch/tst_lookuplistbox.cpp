@@ -7,7 +7,7 @@
 #include "data/storage.h"
 #include "data/table.h"
 #include "platform/dialogs.h"
-#include "tempdictionary.h"
+#include "support/tempdictionary.h"
 #include "testmain.h"
 
 #include <QLineEdit>

@@ -13,7 +13,7 @@
 #include "platform/application.h"
 #include "platform/dialogs.h"
 #include "platform/glyphs.h"
-#include "tempdictionary.h"
+#include "support/tempdictionary.h"
 #include "testmain.h"
 
 #include <QAbstractTextDocumentLayout>

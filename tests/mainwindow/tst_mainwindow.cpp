@@ -16,7 +16,7 @@
 #include "platform/autodrag.h"
 #include "platform/beep.h"
 #include "platform/dialogs.h"
-#include "tempdictionary.h"
+#include "support/tempdictionary.h"
 #include "testmain.h"
 #include "widgets/blotterframe.h"
 #include "widgets/raisedlabel.h"

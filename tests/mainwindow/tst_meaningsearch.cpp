@@ -12,6 +12,7 @@
 #include "dictionary/formaprimera_search.h"
 #include "platform/beep.h"
 #include "platform/dialogs.h"
+#include "support/tempdictionary.h"
 #include "testmain.h"
 
 #include <QAccessible>
@@ -20,7 +21,6 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <functional>
@@ -43,7 +43,7 @@ private:
     // Opens the window by Ctrl+F and runs inside it, while it is up, what the user does.
     void inTheWindow(const std::function<void(TFormBuscar *)> &user);
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<TestSupport::TempDictionary> m_dir;
     std::unique_ptr<TFORMAPRIMERA> w;
 };
 
@@ -52,25 +52,12 @@ void TestMeaningSearch::init()
     Dialogs::Script::reset();
     Dialogs::Script::setUnscripted(Dialogs::Script::Unscripted::DefaultAnswer);
     resetBeepCount();
-    m_dir = std::make_unique<QTemporaryDir>();
-    Storage::create(m_dir->path());
-    {
-        Table table;
-        table.setDatabaseDir(m_dir->path());
-        table.open();
-        const char *const entries[][2] = {
-            {"Anillo", "Compromiso."},
-            {"Banco", "Dinero ajeno."},
-            {"Cofre", "Un corazón con dinero."},
-            {"Dinero", "Ganancias."},
-        };
-        for (const auto &e : entries) {
-            table.insert();
-            table.setFieldValue(ImagenOnirica, QString::fromUtf8(e[0]));
-            table.setFieldValue(InterpretacionOnirica, QString::fromUtf8(e[1]));
-            table.post();
-        }
-    }
+    m_dir = std::make_unique<TestSupport::TempDictionary>(QVector<TestSupport::Entry>{
+        {QStringLiteral("Anillo"), QStringLiteral("Compromiso."), {}, {}},
+        {QStringLiteral("Banco"), QStringLiteral("Dinero ajeno."), {}, {}},
+        {QStringLiteral("Cofre"), QStringLiteral("Un corazón con dinero."), {}, {}},
+        {QStringLiteral("Dinero"), QStringLiteral("Ganancias."), {}, {}},
+    });
     w = std::make_unique<TFORMAPRIMERA>(m_dir->path());
     w->show();
     w->activateWindow();

@@ -10,7 +10,7 @@
 #include "platform/beep.h"
 #include "platform/dialogs.h"
 #include "printmodel.h"
-#include "tempdictionary.h"
+#include "support/tempdictionary.h"
 #include "testmain.h"
 
 #include <QBuffer>

@@ -1,4 +1,4 @@
-#include "tempdictionary.h"
+#include "support/tempdictionary.h"
 
 #include "data/picturecodec.h"
 #include "data/storage.h"
