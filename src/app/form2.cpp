@@ -37,6 +37,30 @@ TForm2::TForm2(QWidget *parent) : QDialog(parent), m_pointer(new PointerMoves(th
     Panel2->setBevels(BevelPanel::Raised, BevelPanel::Lowered, 2, 1);
     Panel2->setSingleBorder(true);
 
+    makeTitles();
+    makeContactMemo();
+    makeStatusPanel();
+    makeButtons();
+    bindPointerRules();
+
+    // The heading names the contact block under it; the status panel is the window's
+    // status line.
+    RaisedLabel5->setBuddy(Memo6);
+    Accessibility::setRole(Panel1, QAccessible::StatusBar);
+
+    for (QWidget *control :
+         std::initializer_list<QWidget *>{Panel2, RaisedLabel1, RaisedLabel2, RaisedLabel3,
+                                          RaisedLabel4, RaisedLabel5, Memo6, Panel1, botondre333})
+        AutoDrag::install(control);
+
+    connect(SALIRACERCA, &QPushButton::clicked, this, guarded([this] { SALIRACERCAClick(); }));
+    connect(botondre333, &QPushButton::clicked, this, guarded([this] { botondre333Click(); }));
+    auto *activation = new ActivationWatcher(this);
+    connect(activation, &ActivationWatcher::activated, this, guarded([this] { FormActivate(); }));
+}
+
+void TForm2::makeTitles()
+{
     struct Title
     {
         TRaisedLabel *TForm2::*member;
@@ -89,7 +113,10 @@ TForm2::TForm2(QWidget *parent) : QDialog(parent), m_pointer(new PointerMoves(th
             makeRaisedLabel(Panel2, t.name, t.text, arialBold(t.height), t.colour, t.style);
         (this->*t.member)->setGeometry(t.bounds);
     }
+}
 
+void TForm2::makeContactMemo()
+{
     Memo6 = new QTextEdit(Panel2);
     Memo6->setObjectName(QStringLiteral("Memo6"));
     Memo6->setGeometry(88, 168, 257, 89);
@@ -107,7 +134,10 @@ TForm2::TForm2(QWidget *parent) : QDialog(parent), m_pointer(new PointerMoves(th
     QPalette memoPalette = Memo6->palette();
     memoPalette.setColor(QPalette::Text, Colors::clBlack);
     Memo6->setPalette(memoPalette);
+}
 
+void TForm2::makeStatusPanel()
+{
     Panel1 = new BevelPanel(Panel2);
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->setGeometry(16, 280, 401, 33);
@@ -117,7 +147,10 @@ TForm2::TForm2(QWidget *parent) : QDialog(parent), m_pointer(new PointerMoves(th
     QPalette black = Panel1->palette();
     black.setColor(QPalette::WindowText, Colors::clBlack);
     Panel1->setPalette(black);
+}
 
+void TForm2::makeButtons()
+{
     botondre333 =
         makeGlyphButton(Panel2, "botondre333",
                         Glyphs::fromResource(QStringLiteral(":/info/glyphs/botondre333.xpm")));
@@ -131,8 +164,11 @@ TForm2::TForm2(QWidget *parent) : QDialog(parent), m_pointer(new PointerMoves(th
     SALIRACERCA->setToolTip(QStringLiteral("Volver al Menú"));
     SALIRACERCA->raise();
     setTabOrder(SALIRACERCA, botondre333);
+}
 
-    // Pointer movement, part by part.
+// Pointer movement, part by part.
+void TForm2::bindPointerRules()
+{
     using Rule = AboutPointerRule;
     const auto bind = [this](QWidget *control, const Rule &rule) {
         m_pointer->bind(control, [this, rule] { applyPointerRule(rule); });
@@ -150,21 +186,6 @@ TForm2::TForm2(QWidget *parent) : QDialog(parent), m_pointer(new PointerMoves(th
     bind(Panel1, {Rule::Hidden, QString()});
     bind(botondre333, {Rule::Shown, InfoTexts::publisherLine()});
     bind(SALIRACERCA, {Rule::Hidden, InfoTexts::closeHint()});
-
-    // The heading names the contact block under it; the status panel is the window's
-    // status line.
-    RaisedLabel5->setBuddy(Memo6);
-    Accessibility::setRole(Panel1, QAccessible::StatusBar);
-
-    for (QWidget *control :
-         std::initializer_list<QWidget *>{Panel2, RaisedLabel1, RaisedLabel2, RaisedLabel3,
-                                          RaisedLabel4, RaisedLabel5, Memo6, Panel1, botondre333})
-        AutoDrag::install(control);
-
-    connect(SALIRACERCA, &QPushButton::clicked, this, guarded([this] { SALIRACERCAClick(); }));
-    connect(botondre333, &QPushButton::clicked, this, guarded([this] { botondre333Click(); }));
-    auto *activation = new ActivationWatcher(this);
-    connect(activation, &ActivationWatcher::activated, this, guarded([this] { FormActivate(); }));
 }
 
 void TForm2::FormActivate()

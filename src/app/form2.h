@@ -48,5 +48,12 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    // The steps of building the window, in the constructor's order.
+    void makeTitles();
+    void makeContactMemo();
+    void makeStatusPanel();
+    void makeButtons();
+    void bindPointerRules();
+
     PointerMoves *m_pointer;
 };

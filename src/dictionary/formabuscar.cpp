@@ -8,6 +8,7 @@
 #include "platform/appearance.h"
 #include "platform/application.h"
 #include "platform/placement.h"
+#include "widgets/controlfactory.h"
 #include "widgets/raisedlabel.h"
 
 #include <QAbstractListModel>
@@ -191,23 +192,33 @@ TFormBuscar::TFormBuscar(Storage &storage, QWidget *parent)
     look.singleBorder = true;
     Panel1->setLook(look);
     Panel1->setColor(systemColor(SystemColor::Light3D));
+
+    makeLabels();
+    makeSearchField();
+    makeResultsList();
+    makeStatusLine();
+    connectSearch();
+    showState();
+}
+
+void TFormBuscar::makeLabels()
+{
+    const Texts &t = texts();
     const QPoint o = Panel1->clientOrigin();
-
     const QFont arial12 = makeFont(QStringLiteral("Arial"), 12);
-    auto makeLabel = [&](const char *name, const QString &caption, QPoint pos) {
-        auto *label = new TRaisedLabel(caption, Panel1);
-        label->setObjectName(QLatin1String(name));
-        label->setTextStyle(TRaisedLabel::tsRaised);
-        label->setTransparent(true);
-        label->setFont(arial12);
-        label->setFontColor(Colors::clNavy);
+    LabelBuscar = makeRaisedLabel(Panel1, "LabelBuscar", t.prompt, arial12, Colors::clNavy);
+    LabelResultados =
+        makeRaisedLabel(Panel1, "LabelResultados", t.results, arial12, Colors::clNavy);
+    for (TRaisedLabel *label : {LabelBuscar, LabelResultados})
         label->setAutoSize(true);
-        label->move(pos + o);
-        return label;
-    };
-    LabelBuscar = makeLabel("LabelBuscar", t.prompt, {8, 8});
-    LabelResultados = makeLabel("LabelResultados", t.results, {8, 64});
+    LabelBuscar->move(QPoint(8, 8) + o);
+    LabelResultados->move(QPoint(8, 64) + o);
+}
 
+void TFormBuscar::makeSearchField()
+{
+    const Texts &t = texts();
+    const QPoint o = Panel1->clientOrigin();
     EditBuscar = new QLineEdit(Panel1);
     EditBuscar->setObjectName(QStringLiteral("EditBuscar"));
     EditBuscar->setGeometry(QRect(8, 24, 460, 29).translated(o));
@@ -216,7 +227,12 @@ TFormBuscar::TFormBuscar(Storage &storage, QWidget *parent)
     EditBuscar->installEventFilter(this);
     LabelBuscar->setBuddy(EditBuscar);
     EditBuscar->setAccessibleDescription(t.hint);
+}
 
+void TFormBuscar::makeResultsList()
+{
+    const Texts &t = texts();
+    const QPoint o = Panel1->clientOrigin();
     ListaResultados = new QListView(Panel1);
     ListaResultados->setObjectName(QStringLiteral("ListaResultados"));
     ListaResultados->setGeometry(QRect(8, 80, 460, 240).translated(o));
@@ -235,7 +251,11 @@ TFormBuscar::TFormBuscar(Storage &storage, QWidget *parent)
     LabelResultados->setBuddy(ListaResultados);
     // A list's accessible name does not come from its label.
     ListaResultados->setAccessibleName(t.results.chopped(1));
+}
 
+void TFormBuscar::makeStatusLine()
+{
+    const QPoint o = Panel1->clientOrigin();
     PanelEstado = new TPanelLabel(Panel1);
     PanelEstado->setObjectName(QStringLiteral("PanelEstado"));
     PanelEstado->setGeometry(QRect(8, 328, 460, 25).translated(o));
@@ -244,10 +264,14 @@ TFormBuscar::TFormBuscar(Storage &storage, QWidget *parent)
     statusLook.inner = PanelLook::Lowered;
     PanelEstado->setLook(statusLook);
     PanelEstado->setColor(systemColor(SystemColor::Light3D));
-    PanelEstado->setFont(arial12);
+    PanelEstado->setFont(makeFont(QStringLiteral("Arial"), 12));
     PanelEstado->setFontColor(Colors::clNavy);
     Accessibility::setRole(PanelEstado, QAccessible::StatusBar);
+}
 
+// The search follows the typing after a pause and reads its results in short steps.
+void TFormBuscar::connectSearch()
+{
     m_typing.setSingleShot(true);
     m_typing.setInterval(TypingPauseMs);
     m_reading.setSingleShot(true);
@@ -264,7 +288,6 @@ TFormBuscar::TFormBuscar(Storage &storage, QWidget *parent)
             [this] { wantMore(); });
     connect(ListaResultados->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this] { wantMore(); });
-    showState();
 }
 
 TFormBuscar::~TFormBuscar() = default;

@@ -57,6 +57,13 @@ protected:
     void hideEvent(QHideEvent *event) override;
 
 private:
+    // The steps of building the window, in the constructor's order.
+    void makeLabels();
+    void makeSearchField();
+    void makeResultsList();
+    void makeStatusLine();
+    void connectSearch();
+
     void startSearch();
     void readMore();
     void wantMore();
