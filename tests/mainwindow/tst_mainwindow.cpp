@@ -16,6 +16,7 @@
 #include "platform/autodrag.h"
 #include "platform/beep.h"
 #include "platform/dialogs.h"
+#include "platform/picturefield.h"
 #include "support/tempdictionary.h"
 #include "testmain.h"
 #include "widgets/blotterframe.h"
@@ -809,7 +810,7 @@ void TestMainWindow::pastingAndCuttingPictures()
 {
     const QImage stored = testPicture(30, 40);
     makeWindow({{QStringLiteral("Agua"), {}, {}, {}},
-                {QStringLiteral("Luna"), {}, {}, storedPicture(stored)}});
+                {QStringLiteral("Luna"), {}, {}, PictureField::encode(stored)}});
     activate();
     w->DBImage1->setFocus();
 
@@ -887,7 +888,7 @@ void TestMainWindow::largePictureIsCentredNotScaled()
 {
     // Wider and taller than the editor: cut off equally on both sides, never scaled.
     const QImage big = testPicture(200, 240);
-    makeWindow({{QStringLiteral("Agua"), {}, {}, storedPicture(big)}});
+    makeWindow({{QStringLiteral("Agua"), {}, {}, PictureField::encode(big)}});
     activate();
     TDBImage *image = w->DBImage1;
     const QImage shown = image->grab().toImage().convertToFormat(QImage::Format_RGB32);

@@ -9,6 +9,7 @@
 #include "dictionary/formaprimera.h"
 #include "platform/beep.h"
 #include "platform/dialogs.h"
+#include "platform/picturefield.h"
 #include "printmodel.h"
 #include "support/tempdictionary.h"
 #include "testmain.h"
@@ -68,7 +69,7 @@ void TestPrintCommand::init()
 {
     m_dir = std::make_unique<TempDictionary>(
         QVector<Entry>{{QStringLiteral("Abeja"), QStringLiteral("Trabajo y ganancias."),
-                        QStringLiteral("Números: 7 - 21"), storedPicture(bluePicture())}});
+                        QStringLiteral("Números: 7 - 21"), PictureField::encode(bluePicture())}});
     Dialogs::Script::reset();
     Dialogs::Script::setUnscripted(Dialogs::Script::Unscripted::DefaultAnswer);
     resetBeepCount();

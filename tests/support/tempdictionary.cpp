@@ -1,9 +1,7 @@
 #include "support/tempdictionary.h"
 
-#include "data/picturecodec.h"
 #include "data/storage.h"
 
-#include <QBuffer>
 #include <stdexcept>
 
 namespace TestSupport {
@@ -48,15 +46,6 @@ void TempDictionary::add(const QVector<Entry> &entries) const
         storage.insertRow(row);
     }
     storage.commit();
-}
-
-QByteArray storedPicture(const QImage &image)
-{
-    QByteArray bmp;
-    QBuffer buffer(&bmp);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "BMP");
-    return PictureCodec::encode(bmp);
 }
 
 } // namespace TestSupport

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-#include <QImage>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -15,7 +14,7 @@ struct Entry
     QString name;
     QString meaning;
     QString notes;
-    QByteArray picture; // as stored: see storedPicture()
+    QByteArray picture; // as stored: see PictureField::encode()
 };
 
 // Entries with these names and nothing else.
@@ -36,8 +35,5 @@ public:
 private:
     QTemporaryDir m_dir;
 };
-
-// A picture as the table stores it.
-QByteArray storedPicture(const QImage &image);
 
 } // namespace TestSupport
