@@ -31,8 +31,10 @@ IntroScheme b()
 
 namespace {
 
-// Gives a picture control its bitmap when the control is first polished, that is when the
-// intro is first shown or drawn, so that the bitmaps are not decoded while the program starts.
+// Gives a picture control its bitmap when the control is first shown or drawn (a window can be
+// drawn into a picture unshown), so that the bitmaps are not decoded while the program starts.
+// Polishing would be too early: Qt has every new widget polished at the first turn of the
+// event loop, before the main window is drawn.
 class PictureLoader : public QObject
 {
 public:
@@ -44,7 +46,7 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (event->type() == QEvent::Polish) {
+        if (event->type() == QEvent::Show || event->type() == QEvent::Paint) {
             watched->removeEventFilter(this);
             static_cast<QLabel *>(watched)->setPixmap(Glyphs::fromResource(m_resource));
         }

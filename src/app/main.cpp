@@ -92,6 +92,7 @@ int main(int argc, char *argv[])
         return reportLastChance(error, codeAddress());
     }
     StartupTrace::watchFirstPaint(roster->FORMAPRIMERA());
+    Application::addLargeIconsAfterFirstPaint(roster->FORMAPRIMERA());
     roster->FORMAPRIMERA()->showMaximized();
     StartupTrace::checkpoint("main window shown");
     app.exec();

@@ -5,7 +5,9 @@
 #include "platform/glyphs.h"
 #include "platform/qtspanish.h"
 
+#include <QEvent>
 #include <QIcon>
+#include <QWidget>
 
 #include <utility>
 
@@ -29,19 +31,60 @@ Application::LastNetObserver &lastNetObserver()
 
 } // namespace
 
-QIcon programIcon()
+QIcon programIcon(int largest)
 {
     initIconResources();
     QIcon icon;
-    for (const int size : {16, 24, 32, 48, 64, 128, 256})
-        icon.addPixmap(Glyphs::fromResource(QStringLiteral(":/icon/icon-%1.png").arg(size)));
+    for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
+        if (size <= largest)
+            icon.addPixmap(Glyphs::fromResource(QStringLiteral(":/icon/icon-%1.png").arg(size)));
+    }
     return icon;
 }
 
+namespace {
+
+// Gives every window the program's icon at all its sizes once the window it watches has been
+// drawn for the first time.
+class LargeIconsAfterFirstPaint : public QObject
+{
+public:
+    explicit LargeIconsAfterFirstPaint(QWidget *window) : QObject(window)
+    {
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            watched->removeEventFilter(this);
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    QApplication::setWindowIcon(programIcon());
+                    deleteLater();
+                },
+                Qt::QueuedConnection);
+        }
+        return false;
+    }
+};
+
+} // namespace
+
 Application::Application(int &argc, char **argv) : QApplication(argc, argv)
 {
-    setWindowIcon(programIcon()); // every window of the program shows it
+    // Every window of the program shows the icon. The sizes title bars and task bars draw come
+    // first; the large ones, a quarter of a megabyte to decode and hand to the window system,
+    // would hold back the first window by some milliseconds (addLargeIconsAfterFirstPaint).
+    setWindowIcon(programIcon(smallIconSizes));
     installQtSpanish(this);
+}
+
+void Application::addLargeIconsAfterFirstPaint(QWidget *window)
+{
+    new LargeIconsAfterFirstPaint(window);
 }
 
 bool Application::notify(QObject *receiver, QEvent *event)

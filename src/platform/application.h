@@ -8,8 +8,9 @@
 // The program's title: the caption of the main window, the intro and the error boxes.
 QString applicationTitle();
 
-// The program's icon, a crescent moon over a night sky, at every size it is drawn in.
-QIcon programIcon();
+// The program's icon, a crescent moon over a night sky, at every size it is drawn in up to
+// largest pixels (all: 16 to 256).
+QIcon programIcon(int largest = 256);
 
 // The application object. It makes Qt's own dialogs speak Spanish (installQtSpanish). An
 // error raised by a handler while the message loop runs ends that handler and is shown in the
@@ -24,6 +25,12 @@ class Application : public QApplication
     Q_OBJECT
 public:
     Application(int &argc, char **argv);
+
+    // The icon sizes every window carries from the start: those of title bars and task bars.
+    static constexpr int smallIconSizes = 64;
+    // Gives every window the icon's larger sizes too once window has been drawn for the first
+    // time.
+    static void addLargeIconsAfterFirstPaint(QWidget *window);
 
     bool notify(QObject *receiver, QEvent *event) override;
 

@@ -478,7 +478,19 @@ void TestExit::rosterOrder()
         QCOMPARE(roster.Form2()->windowTitle(), QStringLiteral("Acerca de..."));
         QCOMPARE(roster.FORMABOX()->windowTitle(), QStringLiteral("Arcania"));
         QCOMPARE(roster.Form100()->windowTitle(), QStringLiteral("Ayuda sobre la Base de Datos"));
+
+        // The large sizes of the icon follow the first picture of the window watched.
+        const QList<QSize> small{{16, 16}, {24, 24}, {32, 32}, {48, 48}, {64, 64}};
+        QCOMPARE(QApplication::windowIcon().availableSizes(), small);
+        QWidget watched;
+        Application::addLargeIconsAfterFirstPaint(&watched);
+        QTest::qWait(50);
+        QCOMPARE(QApplication::windowIcon().availableSizes(), small);
+        watched.show();
+        QTRY_COMPARE(QApplication::windowIcon().availableSizes(), icon.availableSizes());
+        QCOMPARE(roster.Form2()->windowIcon().pixmap(256).toImage(), icon.pixmap(256).toImage());
     }
+    QApplication::setWindowIcon(programIcon(Application::smallIconSizes));
     QCOMPARE(destroyed,
              QStringList({"Form400", "Form100", "FORMABOX", "Form2", "Form99", "FORMAPRIMERA"}));
     QVERIFY(!windowRoster().FORMAPRIMERA);
