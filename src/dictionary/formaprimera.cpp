@@ -346,6 +346,8 @@ TFORMAPRIMERA::TFORMAPRIMERA(const QString &databaseDir, QWidget *parent) : QWid
     Panel1 = makePanel(this, "Panel1", {8, 8, 617, 441}, loweredInner(1, true),
                        systemColor(SystemColor::Light3D));
     const QList<TRaisedLabel *> labels = makePromptsAndCommands();
+    Table1->open(); // the data-aware controls below find it open
+    StartupTrace::checkpoint("table open");
     makeEditors();
     makePicture();
     makeToolbar();
@@ -378,8 +380,9 @@ void TFORMAPRIMERA::openTable(const QString &databaseDir)
     Table1 = new Table(this);
     Table1->setObjectName(QStringLiteral("Table1"));
     Table1->setDatabaseDir(databaseDir);
-    Table1->open();
-    StartupTrace::checkpoint("table open");
+    // Opened on a worker thread while the window's first controls are made; finished before
+    // the data-aware ones.
+    Table1->openAhead();
     DataSource1 = new DataSource(this);
     DataSource1->setObjectName(QStringLiteral("DataSource1"));
     DataSource1->setDataSet(Table1);
