@@ -7,9 +7,6 @@
 #include <QDir>
 #include <QLocale>
 
-#include <exception>
-#include <thread>
-
 namespace {
 
 QString msgClosed()
@@ -24,23 +21,10 @@ QString msgOpen()
 
 } // namespace
 
-// What the worker of openAhead() made, for open() to take.
-struct Table::Opening
-{
-    std::unique_ptr<RowLock> lock;
-    std::optional<Row> first;
-    std::exception_ptr error;
-    std::thread worker;
-};
-
 Table::Table(QObject *parent) : QObject(parent), m_storage(std::make_unique<Storage>()) {}
 
 Table::~Table()
 {
-    if (m_opening) {
-        m_opening->worker.join();
-        m_opening.reset();
-    }
     releaseLock();
 }
 
@@ -51,14 +35,14 @@ QString Table::tableName()
 
 void Table::setDatabaseDir(const QString &dir)
 {
-    if (isActive() || m_opening)
+    if (isActive())
         throw DatabaseError(msgOpen());
     m_dir = dir;
 }
 
 void Table::setReadOnly(bool readOnly)
 {
-    if (isActive() || m_opening)
+    if (isActive())
         throw DatabaseError(msgOpen());
     m_readOnly = readOnly;
 }
@@ -71,49 +55,17 @@ void Table::setActive(bool active)
         close();
 }
 
-void Table::openAhead()
-{
-    if (isActive() || m_opening)
-        return;
-    auto opening = std::make_unique<Opening>();
-    opening->worker = std::thread([opening = opening.get(), storage = m_storage.get(), dir = m_dir,
-                                   readOnly = m_readOnly] {
-        try {
-            storage->open(dir, readOnly ? Storage::Access::ReadOnly : Storage::Access::ReadWrite);
-            opening->lock =
-                std::make_unique<RowLock>(Storage::tablePath(dir) + QStringLiteral(".lck"));
-            opening->first = storage->firstRow();
-        } catch (...) {
-            opening->error = std::current_exception();
-        }
-    });
-    m_opening = std::move(opening);
-}
-
 void Table::open()
 {
     if (isActive())
         return;
-    std::optional<Row> first;
-    if (m_opening) {
-        const std::unique_ptr<Opening> opening = std::move(m_opening);
-        opening->worker.join();
-        if (opening->error) {
-            m_storage->close();
-            std::rethrow_exception(opening->error);
-        }
-        m_lock = std::move(opening->lock);
-        first = std::move(opening->first);
-    } else {
-        m_storage->open(m_dir, m_readOnly ? Storage::Access::ReadOnly : Storage::Access::ReadWrite);
-        m_lock = std::make_unique<RowLock>(Storage::tablePath(m_dir) + QStringLiteral(".lck"));
-        first = m_storage->firstRow();
-    }
+    m_storage->open(m_dir, m_readOnly ? Storage::Access::ReadOnly : Storage::Access::ReadWrite);
+    m_lock = std::make_unique<RowLock>(Storage::tablePath(m_dir) + QStringLiteral(".lck"));
     m_modified = false;
     m_current = Row();
     m_currentKey.clear();
     m_state = DatasetState::Browse;
-    if (auto &row = first) {
+    if (auto row = m_storage->firstRow()) {
         m_current = *row;
         m_currentKey = Storage::sortKeyOf(m_current);
         m_bof = true;
@@ -127,11 +79,6 @@ void Table::open()
 
 void Table::close()
 {
-    if (m_opening) {
-        m_opening->worker.join();
-        m_opening.reset();
-        m_storage->close();
-    }
     if (!isActive())
         return;
     releaseLock();

@@ -73,11 +73,6 @@ public:
     bool readOnly() const { return m_readOnly; }
 
     void open();
-    // Starts opening on a worker thread (the file read and checked, the first row in name
-    // order) so that the caller can go on meanwhile; the next open() finishes it: it waits for
-    // the worker and takes what it opened, or throws what opening threw. The table must not be
-    // used in between; close() and the destructor wait for the worker and discard its work.
-    void openAhead();
     void close();
     void setActive(bool active);
     bool isActive() const { return m_state != DatasetState::Inactive; }
@@ -158,14 +153,11 @@ private:
     std::optional<Row> neighbourOf(const QByteArray &sortKey);
     void checkCanModify() const;
     void lockCurrent();
-    void finishOpening();
 
-    struct Opening;
     QString m_dir;
     bool m_readOnly = false;
     std::unique_ptr<Storage> m_storage;
     std::unique_ptr<RowLock> m_lock;
-    std::unique_ptr<Opening> m_opening; // while a worker opens the table
     DatasetState m_state = DatasetState::Inactive;
     bool m_bof = true;
     bool m_eof = true;

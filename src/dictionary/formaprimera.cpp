@@ -346,8 +346,6 @@ TFORMAPRIMERA::TFORMAPRIMERA(const QString &databaseDir, QWidget *parent) : QWid
     Panel1 = makePanel(this, "Panel1", {8, 8, 617, 441}, loweredInner(1, true),
                        systemColor(SystemColor::Light3D));
     const QList<TRaisedLabel *> labels = makePromptsAndCommands();
-    Table1->open(); // the data-aware controls below find it open
-    StartupTrace::checkpoint("table open");
     makeEditors();
     makePicture();
     makeToolbar();
@@ -380,9 +378,8 @@ void TFORMAPRIMERA::openTable(const QString &databaseDir)
     Table1 = new Table(this);
     Table1->setObjectName(QStringLiteral("Table1"));
     Table1->setDatabaseDir(databaseDir);
-    // Opened on a worker thread while the window's first controls are made; finished before
-    // the data-aware ones.
-    Table1->openAhead();
+    Table1->open();
+    StartupTrace::checkpoint("table open");
     DataSource1 = new DataSource(this);
     DataSource1->setObjectName(QStringLiteral("DataSource1"));
     DataSource1->setDataSet(Table1);

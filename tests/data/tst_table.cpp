@@ -83,7 +83,6 @@ private slots:
     void refreshAfterDeletionElsewhere();
     void readOnlyTable();
     void openFailuresWriteNothing();
-    void openedAheadOnAWorker();
     void closedDataset();
     void positionsInNameOrder();
     void rowLocksInOneProcess();
@@ -438,45 +437,6 @@ void TestTable::readOnlyTable()
     QCOMPARE(failure([&] { t->insert(); }), QStringLiteral("Cannot modify a read-only dataset"));
     QCOMPARE(failure([&] { t->edit(); }), QStringLiteral("Cannot modify a read-only dataset"));
     QCOMPARE(t->state(), DatasetState::Browse);
-}
-
-void TestTable::openedAheadOnAWorker()
-{
-    openTable({QStringLiteral("Zorro"), QStringLiteral("Agua")});
-
-    // Finished by open(): the same table as one opened there, first row current.
-    Table ahead;
-    ahead.setDatabaseDir(dir());
-    ahead.openAhead();
-    QVERIFY(!ahead.isActive());
-    QVERIFY(failure([&] { ahead.setReadOnly(true); }).contains(QStringLiteral("abierto")));
-    ahead.open();
-    QVERIFY(ahead.isActive() && ahead.bof() && ahead.canModify());
-    QCOMPARE(nameOf(ahead), QStringLiteral("Agua"));
-    QCOMPARE(ahead.recordCount(), 2);
-    addRow(ahead, QStringLiteral("Luna"));
-    ahead.close();
-
-    // Its failure is open()'s, with the same message; close() and the destructor wait for the
-    // worker; an abandoned opening leaves the table closed and openable.
-    const QString missing = dir() + QStringLiteral("/missing");
-    Table plain;
-    plain.setDatabaseDir(missing);
-    Table failing;
-    failing.setDatabaseDir(missing);
-    failing.openAhead();
-    QCOMPARE(failure([&] { failing.open(); }), failure([&] { plain.open(); }));
-    QVERIFY(!failing.isActive());
-    Table abandoned;
-    abandoned.setDatabaseDir(dir());
-    abandoned.openAhead();
-    abandoned.close();
-    QVERIFY(!abandoned.isActive());
-    abandoned.open();
-    QCOMPARE(abandoned.recordCount(), 3);
-    Table destroyed;
-    destroyed.setDatabaseDir(dir());
-    destroyed.openAhead();
 }
 
 void TestTable::openFailuresWriteNothing()
