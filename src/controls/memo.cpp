@@ -1,13 +1,13 @@
 #include "controls/memo.h"
 
 #include "platform/appearance.h"
+#include "platform/graphemes.h"
 
 #include <QFocusEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QStyle>
 #include <QTextBlock>
-#include <QTextBoundaryFinder>
 #include <QTextLayout>
 
 namespace {
@@ -18,11 +18,13 @@ QString limitedLine(const QString &text)
 {
     if (text.size() <= TMemo::MaxLineLength)
         return text;
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
-    finder.setPosition(TMemo::MaxLineLength);
-    if (!finder.isAtBoundary())
-        finder.toPreviousBoundary();
-    return text.left(int(finder.position()));
+    int cut = 0;
+    for (const int end : graphemeEnds(text)) {
+        if (end > TMemo::MaxLineLength)
+            break;
+        cut = end;
+    }
+    return text.left(cut);
 }
 
 } // namespace

@@ -1,9 +1,10 @@
 #include "platform/printstream.h"
 
+#include "platform/graphemes.h"
+
 #include <QFile>
 #include <QFontMetrics>
 #include <QPrinter>
-#include <QTextBoundaryFinder>
 #include <QVector>
 
 #include <algorithm>
@@ -17,30 +18,21 @@ constexpr int lineGap = 2;         // printer pixels after a line with text
 constexpr int tabStopInChars = 8;  // average character widths between tab stops
 const QChar formFeed(QChar(0x0C)); // starts a new page
 
-// Where the characters of run end, in UTF-16 units. A character is what the reader sees
-// as one: a grapheme cluster, such as a letter with its combining accents, a surrogate
-// pair, a flag or an emoji sequence joined by zero-width joiners or with a skin tone.
-QVector<int> characterEnds(const QString &run)
-{
-    QVector<int> ends;
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, run);
-    for (int at = int(finder.toNextBoundary()); at > 0; at = int(finder.toNextBoundary()))
-        ends << at;
-    return ends;
-}
-
 // The width of text as the painter draws it. The metrics take U+009C as the end of a text
 // (Qt separates the variants of a string with it), where the painter draws it as any other
 // character; and they give an embedded object (U+FFFC), whose place the painter leaves
 // empty, a width of their own that can make a text measure narrower than its beginning.
+// The parts are added unrounded (whole pixels per part would lose up to half a pixel each)
+// and the sum is rounded as the metrics round a whole text.
 int drawnWidth(const QFontMetrics &metrics, QString text)
 {
     text.remove(QChar::ObjectReplacementCharacter);
+    const QFontMetricsF exact(metrics);
     const QChar separator(0x9C);
-    int width = int(text.count(separator)) * metrics.horizontalAdvance(separator);
+    qreal width = qreal(text.count(separator)) * exact.horizontalAdvance(separator);
     for (const QString &part : text.split(separator))
-        width += metrics.horizontalAdvance(part);
-    return width;
+        width += exact.horizontalAdvance(part);
+    return qRound(width);
 }
 
 } // namespace
@@ -237,7 +229,12 @@ void PrintStream::nextLine(int height, int gap)
 int PrintStream::pieceLength(const QFontMetrics &metrics, const QString &run, int room,
                              bool lineStart)
 {
-    const QVector<int> ends = characterEnds(run);
+    return pieceLength(metrics, run, graphemeEnds(run), room, lineStart);
+}
+
+int PrintStream::pieceLength(const QFontMetrics &metrics, const QString &run,
+                             const QVector<int> &ends, int room, bool lineStart)
+{
     int low = 0; // characters known to fit
     int high = int(ends.size());
     while (low < high) {
@@ -261,6 +258,9 @@ void PrintStream::writeLine(const QString &line)
     const int width = m_painter.device()->width();
     const int tabStop = std::max(1, tabStopInChars * metrics.averageCharWidth());
 
+    // The line's characters are found once, over the whole line: Qt's finder can tell the
+    // same text apart differently when it starts elsewhere (in scripts it tailors).
+    const QVector<int> lineEnds = graphemeEnds(line);
     bool hasText = false; // anything written on the current output line
     int i = 0;
     while (i < line.size()) {
@@ -287,7 +287,13 @@ void PrintStream::writeLine(const QString &line)
         while (end < line.size() && line.at(end) != formFeed && line.at(end) != QLatin1Char('\t'))
             ++end;
         const QString run = line.mid(i, end - i);
-        const int length = pieceLength(metrics, run, width - m_x, m_x == 0);
+        QVector<int> ends;
+        for (const int at : lineEnds) {
+            if (at > i && at < end)
+                ends << at - i;
+        }
+        ends << end - i;
+        const int length = pieceLength(metrics, run, ends, width - m_x, m_x == 0);
         if (length == 0) {
             // Nothing more fits behind a tab: the rest starts the next line.
             nextLine(height, lineGap);

@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPoint>
 #include <QSize>
+#include <QVector>
 
 #include <vector>
 
@@ -143,6 +144,10 @@ public:
 
     // The length, in UTF-16 units, of the longest start of run made of whole characters
     // whose width is at most room; at the start of a line at least the first character.
+    // ends: where run's characters end (graphemeEnds of run, or of the line it is cut from,
+    // made relative to run; the last is run's size).
+    static int pieceLength(const QFontMetrics &metrics, const QString &run,
+                           const QVector<int> &ends, int room, bool lineStart);
     static int pieceLength(const QFontMetrics &metrics, const QString &run, int room,
                            bool lineStart);
 

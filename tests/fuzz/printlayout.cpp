@@ -6,11 +6,11 @@
 #include "dictionary/printentry.h"
 #include "fuzz.h"
 #include "platform/appearance.h"
+#include "platform/graphemes.h"
 #include "platform/printstream.h"
 
 #include <QGuiApplication>
 #include <QPaintEngine>
-#include <QTextBoundaryFinder>
 
 #include <algorithm>
 #include <vector>
@@ -153,10 +153,18 @@ FUZZ_ENTRY
             origin << i;
         }
     }
+    // Characters as the reader sees them, found line by line as the stream finds them.
     QVector<bool> boundary(text.size() + 1, false);
-    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, text);
-    for (qsizetype at = 0; at >= 0; at = graphemes.toNextBoundary())
-        boundary[int(at)] = true;
+    boundary[0] = true;
+    for (int lineStart = 0; lineStart <= text.size();) {
+        int lineEnd = int(text.indexOf(QLatin1Char('\n'), lineStart));
+        if (lineEnd < 0)
+            lineEnd = int(text.size());
+        for (const int end : graphemeEnds(text.mid(lineStart, lineEnd - lineStart)))
+            boundary[lineStart + end] = true;
+        boundary[lineEnd] = true;
+        lineStart = lineEnd + 1;
+    }
 
     // Pieces on one baseline of one page form a printed line (right-to-left runs in it are
     // drawn in visual order). A printed line ends between two characters of the text, and

@@ -192,6 +192,9 @@ void TestPrintStream::breaksNeverSplitACharacter_data()
     row("families", "\U0001F468\u200D\U0001F469\u200D\U0001F467\u200D\U0001F466|y|"
                     "\U0001F469\u200D\U0001F469\u200D\U0001F466");
     row("flags", "\U0001F1EA\U0001F1F8|\U0001F1F2\U0001F1FD|\U0001F1E6\U0001F1F7");
+    row("flags after an emoji", "\U0001F600|\U0001F1EA\U0001F1F8|\U0001F1F2\U0001F1FD|"
+                                "\U0001F468\u200D\U0001F469|\U0001F1E6\U0001F1F7|\U0001F1EA");
+    row("an astral character before Khmer", "\U0001FF4F|\U0001F1EA|\u1780|\U0001F600");
     row("skin tones", "\U0001F44D\U0001F3FD|\U0001F44B\U0001F3FF|"
                       "\U0001F469\U0001F3FB\u200D\U0001F4BB|!");
 }
